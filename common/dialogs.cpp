@@ -1,0 +1,33 @@
+#include "common/dialogs.h"
+
+namespace ui {
+namespace {
+
+// Used when no program or test has installed a seam: never blocks.
+class DefaultDialogs : public Dialogs {
+public:
+    int Message(QObject *, const QString &, const QString &, unsigned flags) override
+    {
+        unsigned b = ButtonsOf(flags);
+        return (b == MbYesNo || b == MbYesNoCancel) ? IdYes : IdOk;
+    }
+    bool InputQuery(QObject *, const QString &, const QString &, QString &) override { return false; }
+    bool OpenFileName(QObject *, const FileRequest &, QString &) override { return false; }
+    bool SaveFileName(QObject *, const FileRequest &, QString &) override { return false; }
+};
+
+DefaultDialogs defaultDialogs;
+Dialogs *current = &defaultDialogs;
+
+} // namespace
+
+Dialogs &Current() { return *current; }
+
+Dialogs *Install(Dialogs *d)
+{
+    Dialogs *previous = current == &defaultDialogs ? nullptr : current;
+    current = d ? d : &defaultDialogs;
+    return previous;
+}
+
+} // namespace ui

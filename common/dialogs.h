@@ -1,0 +1,59 @@
+#pragma once
+// The one seam through which the logic asks the user: message boxes, input
+// queries, file and print dialogs. The programs install the Qt implementation;
+// tests install one that records each request and answers from a script.
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+namespace ui {
+
+// Flags and results keep the Win32 values the program's logic was written
+// against.
+enum : unsigned {
+    MbOk = 0x00,
+    MbOkCancel = 0x01,
+    MbYesNoCancel = 0x03,
+    MbYesNo = 0x04,
+    MbIconError = 0x10,
+    MbIconQuestion = 0x20,
+    MbIconWarning = 0x30,
+    MbIconInformation = 0x40,
+};
+enum : int { IdOk = 1, IdCancel = 2, IdYes = 6, IdNo = 7 };
+
+constexpr unsigned ButtonsOf(unsigned flags) { return flags & 0x0F; }
+constexpr unsigned IconOf(unsigned flags) { return flags & 0xF0; }
+
+struct FileRequest {
+    QString title;
+    QString filter;      // Qt filter text, e.g. "Scale files (*.scl3)"
+    QString defaultSuffix;
+    QString initialPath;
+};
+
+class Dialogs {
+public:
+    virtual ~Dialogs() = default;
+    // A modal message box; owner may be null. Returns IdOk, IdYes, IdNo, IdCancel.
+    virtual int Message(QObject *owner, const QString &text, const QString &caption, unsigned flags) = 0;
+    // Asks for one line of text; false when cancelled (value unchanged).
+    virtual bool InputQuery(QObject *owner, const QString &caption, const QString &prompt, QString &value) = 0;
+    // File dialogs: false when cancelled.
+    virtual bool OpenFileName(QObject *owner, const FileRequest &request, QString &path) = 0;
+    virtual bool SaveFileName(QObject *owner, const FileRequest &request, QString &path) = 0;
+};
+
+// The installed implementation. Before any is installed, a default one answers
+// every message with its first button's result and cancels every query.
+Dialogs &Current();
+// Installs d (not owned) and returns the previous one; null restores the default.
+Dialogs *Install(Dialogs *d);
+
+// Short forms.
+inline int Message(QObject *owner, const QString &text, const QString &caption, unsigned flags)
+{
+    return Current().Message(owner, text, caption, flags);
+}
+
+} // namespace ui

@@ -1,0 +1,3 @@
+#include "common/lang.h"
+
+bool English = false;

@@ -1,0 +1,40 @@
+#pragma once
+// A dialog seam for tests: records every request and answers from a script.
+#include "common/dialogs.h"
+#include <deque>
+#include <vector>
+
+struct RecordedMessage {
+    QObject *owner;
+    QString text;
+    QString caption;
+    unsigned flags;
+};
+
+class RecordingDialogs : public ui::Dialogs {
+public:
+    RecordingDialogs();   // installs itself
+    ~RecordingDialogs() override; // restores the previous seam
+
+    std::vector<RecordedMessage> messages;
+    std::deque<int> answers;          // next message results; empty: IdOk/IdYes
+    std::deque<QString> inputs;       // next InputQuery values; empty: cancelled
+    std::deque<QString> openPaths;    // next open-file answers; empty: cancelled
+    std::deque<QString> savePaths;    // next save-file answers; empty: cancelled
+    std::vector<ui::FileRequest> fileRequests;
+
+    int Message(QObject *owner, const QString &text, const QString &caption, unsigned flags) override;
+    bool InputQuery(QObject *owner, const QString &caption, const QString &prompt, QString &value) override;
+    bool OpenFileName(QObject *owner, const ui::FileRequest &request, QString &path) override;
+    bool SaveFileName(QObject *owner, const ui::FileRequest &request, QString &path) override;
+
+    // Texts of the recorded messages, in order.
+    QStringList Texts() const;
+    void Clear() { messages.clear(); fileRequests.clear(); }
+
+private:
+    ui::Dialogs *previous_;
+};
+
+// Lets gtest print QStrings.
+void PrintTo(const QString &s, std::ostream *os);
