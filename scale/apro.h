@@ -1,0 +1,56 @@
+#pragma once
+// Least-squares polynomial fit, the Gauss elimination that solves its normal
+// system, integer powers and polynomial values. Free functions over plain
+// arrays of doubles; failure comes back as an error code or a bool.
+#include <QString>
+
+// The normal system is kept in square storage of this many rows and columns,
+// row by row; the solver steps take matrices with this row length.
+constexpr int MatrixCapacity = 20;
+// The fit fills 2m power sums of MatrixCapacity entries.
+constexpr int MaxFitDegree = MatrixCapacity / 2;
+
+// Error codes of GaussSolve.
+constexpr int GaussErrSize = 1;     // system size below 1
+constexpr int GaussErrSingular = 2; // singular (or numerically singular) system
+
+double IntPower(double x, int k);
+double PolyValue(int m, const double *coef, double x);
+
+// A polynomial in the centred, scaled variable t = (x - mid) / half, where mid
+// and half are the centre and half-width of the fitted points' x range. The
+// normal equations keep their digits in this basis, and the curve is evaluated
+// in it; the power-basis coefficients in x are derived from it.
+struct CentredPolynomial {
+    int degree = 0;
+    double mid = 0.0;
+    double half = 1.0;
+    double coef[MatrixCapacity] = {};
+
+    double T(double x) const { return (x - mid) / half; }
+    double Value(double x) const { return PolyValue(degree, coef, T(x)); }
+};
+
+// Fits degree m to the n points. On success writes coef[0..m] (power basis in
+// x, constant first) and, when given, the fit in its centred basis, and returns
+// true. On failure returns false with coef and centred untouched, and reports
+// "Gaus Error : <code>": into *message when given, else in a plain message box.
+// Fewer than m + 1 distinct abscissae, a pivot that is not clearly positive or
+// a coefficient that is not finite fail with GaussErrSingular.
+bool LeastSquaresFit(int m, int n, const double *xs, const double *ys, double *coef,
+                     QString *message = nullptr, CentredPolynomial *centred = nullptr);
+
+// The normal system of degree m for the abscissae given (power sums of xs),
+// into A (row length MatrixCapacity) and b. m must be within 0..MaxFitDegree.
+void BuildNormalSystem(int m, int n, const double *xs, const double *ys, double *A, double *b);
+
+// Power-basis coefficients in x of a centred polynomial.
+void CentredToPower(const CentredPolynomial &p, double *coef);
+
+// Solves A*x = b (row length MatrixCapacity, size at most MatrixCapacity);
+// A and b are overwritten; x is written only when err is 0.
+void GaussSolve(int size, double *A, double *b, int &err, double *x);
+void GaussCheck(int size, double *A, double *b, int &err, double *x);
+void GaussForward(int size, double *A, double *b, int &err);
+void GaussBackSubstitute(int size, double *A, double *b, double *x);
+void AddScaledRow(int count, const double *src, double *dst, double factor);

@@ -1,0 +1,111 @@
+#pragma once
+// The scale being designed: calibration points, how they are approximated,
+// the table over its range, its programming points, and the inputs the
+// designer window binds its controls to.
+#include "scale/apro.h"
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+#include <vector>
+
+constexpr int MaxPoints = 50;
+constexpr int MaxProgPoints = 50;
+constexpr int MaxDegree = 9;                 // degree selector items "1" .. "9"
+constexpr int CoefCapacity = MaxDegree + 1;
+constexpr double TableStepMinimum = 0.001;
+// A table beyond this many rows comes from a step far too small for the
+// range; it is refused as a bad step rather than allocated.
+constexpr std::int64_t MaxTableRows = 10000000;
+// File the fitted coefficients go to, in the directory the program names.
+inline constexpr const char *CoefFileName = "scale.pol";
+
+// The edit whose text a recalculation refused.
+enum class ScaleField { None, MinEdit, MaxEdit, StepEdit, MaxErrEdit };
+
+struct RecalcReport {
+    ScaleField field = ScaleField::None; // refused edit (focus goes there)
+    QString fieldMessage;                // its message box text
+    QString fieldCaption;                // and caption
+    QStringList fitMessages;             // a failed fit: both messages, in order
+    bool coefWritten = false;            // "scale.pol" was written
+
+    bool Failed() const { return field != ScaleField::None || !fitMessages.isEmpty(); }
+};
+
+class ScaleDocument {
+public:
+    ScaleDocument();
+
+    // Calibration points, sorted by x ascending (equal x allowed).
+    int PointCount = 0;
+    double PointX[MaxPoints] = {};
+    double PointY[MaxPoints] = {};
+
+    // Polynomial: degree of the last polynomial recalculation, coefficients in
+    // x (constant first) of the last successful fit, and that fit in the
+    // centred basis the table is evaluated in.
+    int Degree = 0;
+    double Coef[CoefCapacity] = {};
+    CentredPolynomial Fit;
+
+    double TableMin = 0.0;
+    double TableMax = 0.0;
+    double TableStep = 0.0;
+    double MaxDeviation = 0.0;
+
+    int TableCount = 0;
+    std::vector<double> TableX;
+    std::vector<double> TableY;
+    double TableXMin = 0.0, TableXMax = 0.0;
+    double TableYMin = 0.0, TableYMax = 0.0;
+    QStringList TableLines; // the memo rows, one per table row
+
+    int ProgCount = 0;
+    double ProgX[MaxProgPoints] = {};
+    double ProgY[MaxProgPoints] = {};
+
+    double GraphXMin = 0.0, GraphXMax = 100.0;
+    double GraphYMin = 0.0, GraphYMax = 100.0;
+    bool Modified = false;
+
+    // Window inputs (the window binds its controls to these).
+    int ATypeIndex = 0;        // 0 piecewise-linear, any other polynomial
+    int PowerIndex = 0;        // degree - 1, items "1" .. "9"; outside 0..8: none
+    int ScalePwrIndex = 0;     // table decimals "0", "0,0", "0,00"; other: 0
+    bool Intervals = false;    // make programming points
+    QString MinText = QStringLiteral("1");
+    QString MaxText = QStringLiteral("100");
+    QString StepText = QStringLiteral("1");
+    QString MaxErrText = QStringLiteral("1");
+
+    // Where "scale.pol" is written (the program's directory); empty: nowhere.
+    QString CoefDirectory;
+
+    bool Polynomial() const { return ATypeIndex != 0; }
+    // Degree the selector stands for: index + 1, or 0 without a valid selection.
+    int SelectedDegree() const;
+    // Decimals of the table values: 0, 1 or 2.
+    int TableDecimals() const;
+
+    // Value of the current approximation at x.
+    double Approximate(double x) const;
+
+    // Rebuilds coefficients, "scale.pol", table, memo rows and programming
+    // points from the points and inputs. Shows nothing: a refused edit and a
+    // failed fit come back in the report, with the table left empty.
+    RecalcReport Recalculate();
+
+    // Drops the table, its rows and the programming points.
+    void ClearTable();
+
+    // Writes "scale.pol" for the current Degree and Coef into directory.
+    bool WriteCoefficients(const QString &directory) const;
+
+private:
+    bool SearchTable(double &w, double &u, std::int64_t &rows) const;
+    void BuildTable(double w, std::int64_t rows);
+    void BuildProgPoints();
+};
+
+// The memo row of a table row with the given decimals ("%5.0f  %.2f" style).
+QString TableRowText(double x, double value, int decimals);

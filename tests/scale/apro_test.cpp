@@ -1,0 +1,236 @@
+#include "scale/apro.h"
+#include "tests/support/recording_dialogs.h"
+#include <gtest/gtest.h>
+#include <cmath>
+#include <random>
+
+namespace {
+
+struct PowerCase {
+    double x;
+    int k;
+    double expected;
+};
+
+class IntPowerTest : public ::testing::TestWithParam<PowerCase> {};
+
+TEST_P(IntPowerTest, RepeatedMultiplication)
+{
+    const PowerCase &c = GetParam();
+    EXPECT_EQ(IntPower(c.x, c.k), c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Apro, IntPowerTest,
+                         ::testing::Values(PowerCase{0.0, 0, 1.0}, PowerCase{-3.5, 0, 1.0}, PowerCase{7.0, -2, 1.0},
+                                           PowerCase{2.0, 10, 1024.0}, PowerCase{-2.0, 3, -8.0},
+                                           PowerCase{0.5, 2, 0.25}, PowerCase{0.0, 3, 0.0}));
+
+TEST(PolyValue, DegreeZeroIsTheConstantEverywhere)
+{
+    const double c[] = {4.25, 99.0};
+    for (double x : {-1e9, -1.0, 0.0, 3.0, 1e12})
+        EXPECT_EQ(PolyValue(0, c, x), 4.25);
+}
+
+TEST(PolyValue, SumsPowersConstantFirst)
+{
+    const double c[] = {1.0, -2.0, 3.0};
+    EXPECT_EQ(PolyValue(2, c, 2.0), 1.0 - 4.0 + 12.0);
+    EXPECT_EQ(PolyValue(2, c, -1.0), 1.0 + 2.0 + 3.0);
+}
+
+TEST(BuildNormalSystem, PowerSumsOfTheAbscissae)
+{
+    const double xs[] = {0.0, 1.0}, ys[] = {0.0, 1.0};
+    double A[MatrixCapacity * MatrixCapacity] = {}, b[MatrixCapacity] = {};
+    BuildNormalSystem(1, 2, xs, ys, A, b);
+    EXPECT_EQ(A[0], 2.0);
+    EXPECT_EQ(A[1], 1.0);
+    EXPECT_EQ(A[MatrixCapacity], 1.0);
+    EXPECT_EQ(A[MatrixCapacity + 1], 1.0);
+    EXPECT_EQ(b[0], 1.0);
+    EXPECT_EQ(b[1], 1.0);
+}
+
+TEST(GaussSolve, SolvesAGeneralSystem)
+{
+    double A[MatrixCapacity * MatrixCapacity] = {};
+    const double rhs[3] = {5.0, 10.0, 3.0};
+    double b[MatrixCapacity] = {rhs[0], rhs[1], rhs[2]};
+    const double rows[3][3] = {{2, 1, 1}, {4, 5, 1}, {1, 1, 3}};
+    for (int i = 0; i < 3; ++i)
+        for (int j = 0; j < 3; ++j)
+            A[i * MatrixCapacity + j] = rows[i][j];
+    double x[MatrixCapacity] = {};
+    int err = -1;
+    GaussSolve(3, A, b, err, x);
+    ASSERT_EQ(err, 0);
+    for (int i = 0; i < 3; ++i) {
+        double lhs = rows[i][0] * x[0] + rows[i][1] * x[1] + rows[i][2] * x[2];
+        EXPECT_NEAR(lhs, rhs[i], 1e-12);
+    }
+}
+
+TEST(GaussSolve, SizeAndSingularCodes)
+{
+    double A[MatrixCapacity * MatrixCapacity] = {};
+    double b[MatrixCapacity] = {1.0, 1.0};
+    double x[MatrixCapacity] = {42.0, 42.0};
+    int err = -1;
+
+    GaussSolve(0, A, b, err, x);
+    EXPECT_EQ(err, GaussErrSize);
+    GaussSolve(MatrixCapacity + 1, A, b, err, x);
+    EXPECT_EQ(err, GaussErrSize);
+
+    A[0] = 0.0;
+    GaussSolve(1, A, b, err, x);
+    EXPECT_EQ(err, GaussErrSingular);
+    EXPECT_EQ(x[0], 42.0);
+
+    A[0] = 4.0;
+    b[0] = 2.0;
+    GaussSolve(1, A, b, err, x);
+    EXPECT_EQ(err, 0);
+    EXPECT_EQ(x[0], 0.5);
+}
+
+TEST(GaussSolve, ZeroPivotIsReportedNotDividedBy)
+{
+    // [[0, 1], [1, 1]]: the first pivot is zero with a non-zero entry below.
+    double A[MatrixCapacity * MatrixCapacity] = {};
+    A[0] = 0.0;
+    A[1] = 1.0;
+    A[MatrixCapacity] = 1.0;
+    A[MatrixCapacity + 1] = 1.0;
+    double b[MatrixCapacity] = {1.0, 2.0};
+    double x[MatrixCapacity] = {7.0, 7.0};
+    int err = -1;
+    GaussSolve(2, A, b, err, x);
+    EXPECT_EQ(err, GaussErrSingular);
+    EXPECT_EQ(x[0], 7.0);
+    EXPECT_EQ(x[1], 7.0);
+}
+
+TEST(AddScaledRow, AddsTheWholeRow)
+{
+    const double src[] = {1.0, 2.0, 3.0};
+    double dst[] = {10.0, 10.0, 10.0, 10.0};
+    AddScaledRow(3, src, dst, -2.0);
+    EXPECT_EQ(dst[0], 8.0);
+    EXPECT_EQ(dst[1], 6.0);
+    EXPECT_EQ(dst[2], 4.0);
+    EXPECT_EQ(dst[3], 10.0);
+}
+
+TEST(LeastSquaresFit, LineThroughTwoPoints)
+{
+    const double xs[] = {0.0, 1.0}, ys[] = {0.0, 1.0};
+    double c[MatrixCapacity] = {};
+    QString message;
+    ASSERT_TRUE(LeastSquaresFit(1, 2, xs, ys, c, &message));
+    EXPECT_EQ(c[0], 0.0);
+    EXPECT_EQ(c[1], 1.0);
+    EXPECT_TRUE(message.isEmpty());
+}
+
+TEST(LeastSquaresFit, ParabolaOnFourPoints)
+{
+    const double xs[] = {0, 1, 2, 3}, ys[] = {1, 2, 5, 10};
+    double c[MatrixCapacity] = {};
+    CentredPolynomial p;
+    ASSERT_TRUE(LeastSquaresFit(2, 4, xs, ys, c, nullptr, &p));
+    EXPECT_NEAR(c[0], 1.0, 1e-13);
+    EXPECT_NEAR(c[1], 0.0, 1e-13);
+    EXPECT_NEAR(c[2], 1.0, 1e-13);
+    EXPECT_EQ(p.degree, 2);
+    EXPECT_EQ(p.mid, 1.5);
+    EXPECT_EQ(p.half, 1.5);
+    for (int i = 0; i < 4; ++i)
+        EXPECT_NEAR(p.Value(xs[i]), ys[i], 1e-13);
+}
+
+TEST(LeastSquaresFit, DegreeZeroIsTheMean)
+{
+    const double xs[] = {5, 5, 9}, ys[] = {1, 2, 6};
+    double c[MatrixCapacity] = {};
+    ASSERT_TRUE(LeastSquaresFit(0, 3, xs, ys, c, nullptr));
+    EXPECT_EQ(c[0], 3.0);
+}
+
+struct SingularCase {
+    const char *name;
+    int m;
+    std::vector<double> xs;
+    int code;
+};
+
+class SingularFitTest : public ::testing::TestWithParam<SingularCase> {};
+
+TEST_P(SingularFitTest, FailsWithItsCodeAndLeavesCoefficients)
+{
+    const SingularCase &c = GetParam();
+    std::vector<double> ys(c.xs.size());
+    for (size_t i = 0; i < ys.size(); ++i)
+        ys[i] = static_cast<double>(i) + 0.5;
+    double coef[MatrixCapacity];
+    std::fill(coef, coef + MatrixCapacity, -7.0);
+    CentredPolynomial p;
+    p.mid = 123.0;
+    QString message;
+    EXPECT_FALSE(LeastSquaresFit(c.m, static_cast<int>(c.xs.size()), c.xs.data(), ys.data(), coef, &message, &p));
+    EXPECT_EQ(message, QStringLiteral("Gaus Error : ") + QString::number(c.code));
+    for (double v : coef)
+        EXPECT_EQ(v, -7.0);
+    EXPECT_EQ(p.mid, 123.0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Apro, SingularFitTest,
+    ::testing::Values(SingularCase{"TwoPointsAtZero", 1, {0.0, 0.0}, GaussErrSingular},
+                      SingularCase{"PointsEqualToDegree", 2, {1.0, 2.0}, GaussErrSingular},
+                      SingularCase{"ThreeAbscissaeForDegreeThree", 3, {1, 1, 2, 2, 3, 3, 3, 1, 2, 3}, GaussErrSingular},
+                      SingularCase{"OneXAtHighDegree", 9, std::vector<double>(12, 6e4), GaussErrSingular},
+                      // Distinct, but two of them so close that the normal
+                      // equations cannot tell them apart.
+                      SingularCase{"NearlyCoincident", 3, {0.0, 1.0, 2.0, 1.0 + 1e-12}, GaussErrSingular},
+                      SingularCase{"NoPoints", 1, {}, GaussErrSingular},
+                      SingularCase{"DegreeBeyondStorage", MaxFitDegree + 1, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12},
+                                   GaussErrSize}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST(LeastSquaresFit, ShowsItsMessageWhenNotAskedToReturnIt)
+{
+    RecordingDialogs dialogs;
+    const double xs[] = {0.0, 0.0}, ys[] = {0.0, 1.0};
+    double c[MatrixCapacity] = {};
+    EXPECT_FALSE(LeastSquaresFit(1, 2, xs, ys, c));
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text, QStringLiteral("Gaus Error : 2"));
+    EXPECT_TRUE(dialogs.messages[0].caption.isEmpty());
+    EXPECT_EQ(dialogs.messages[0].flags, ui::MbOk);
+}
+
+TEST(CentredToPower, SameCurveInThePowerBasis)
+{
+    std::mt19937_64 rng(7);
+    std::uniform_real_distribution<double> coefDist(-3.0, 3.0);
+    for (int m = 0; m <= 9; ++m) {
+        CentredPolynomial p;
+        p.degree = m;
+        p.mid = 4.0;
+        p.half = 2.5;
+        for (int k = 0; k <= m; ++k)
+            p.coef[k] = coefDist(rng);
+        double c[MatrixCapacity] = {};
+        CentredToPower(p, c);
+        for (double x : {1.5, 3.0, 4.0, 5.25, 6.5}) {
+            long double powerValue = 0, xp = 1;
+            for (int k = 0; k <= m; ++k, xp *= x)
+                powerValue += c[k] * xp;
+            EXPECT_NEAR(static_cast<double>(powerValue), p.Value(x), 1e-9) << "m=" << m << " x=" << x;
+        }
+    }
+}
+
+} // namespace
