@@ -334,6 +334,9 @@ QString Render(const Section &s, double value)
         fracDigits = digits.substr(size_t(intCount));
         size_t firstNonZero = intDigits.find_first_not_of('0');
         intDigits = firstNonZero == std::string::npos ? "" : intDigits.substr(firstNonZero);
+        // Zero has no significant digit; a mantissa still needs one.
+        if (intDigits.empty() && d.digits.empty())
+            intDigits = "0";
     } else {
         RoundAt(d, d.exponent + s.maxFrac);
         if (!d.digits.empty()) {
@@ -444,9 +447,12 @@ QString FormatFloat(const QString &pattern, double value)
     QStringList sections = SplitSections(pattern);
     if (sections.size() > 3)
         sections = sections.mid(0, 3);
-    if (pattern.isEmpty() || std::fabs(value) >= 1e18)
+    if (pattern.isEmpty())
         return FloatToStr(value);
     Section positive = Analyse(sections[0]);
+    // Fixed notation carries at most 18 digits; beyond that the general format.
+    if (!positive.scientific && std::fabs(value) >= 1e18)
+        return FloatToStr(value);
     const Section *use = &positive;
     Section negative, zero;
     bool sign = false;
