@@ -1,0 +1,73 @@
+#include "tools/emulator.h"
+
+namespace emu {
+
+const char *const UsageText = R"(Usage: q5m8-emu [--link PATH] [--fixture FILE] [--log FILE] [--fault SPEC]...
+
+A stand-in for the Q5-M8 instrument on a pseudo-terminal, for trying the
+scale designer and the results reader by hand. It opens a pseudo-terminal
+pair, prints the terminal's path, and answers the programs' exchanges until
+it is stopped (Ctrl+C, SIGTERM).
+
+  --link PATH      make PATH a symbolic link to the terminal (an existing
+                   link is replaced; any other file there is refused) and
+                   remove it on exit; type PATH into the programs' port box
+  --fixture FILE   the scales, result files and version it holds (below);
+                   without it: the default scale only, no results, 1.0.0
+  --log FILE       every byte in both directions, one line each, with the
+                   time: "12:00:01.234 pc->dev 81"; "-" for standard output
+  --fault SPEC     misbehave on one command, for every time it comes
+                   (repeatable). SPEC is CMD[/REPLY]:KIND[:ARG], CMD the
+                   command byte in hex; REPLY 1 picks the second reply of
+                   0x85 (the write result) or 0x89 (the second status):
+                     silence            send nothing
+                     patch:HH           the third byte becomes HH
+                     patch:OFFSET=HH    that byte (negative: from the end)
+                     truncate:N         only the first N bytes
+                     extra:HH HH ...    bytes appended
+                     replace:HH HH ...  these bytes instead
+                     slow:MS            MS milliseconds before every byte
+                     hangup             hang the line up instead (a new
+                                        terminal is made; with --link the
+                                        link follows it)
+                   e.g. --fault 81:patch:82  --fault 85:patch:e4
+                        --fault 87:patch:-1=e3  --fault 8c:slow:20
+  -h, --help       this text
+
+Serial ports: a program opens the terminal (or the link) like a serial
+port. On a real port a user outside the "dialout" group is refused with
+"The port is busy by another application!".
+
+HOW THE INSTRUMENT BEHAVES (where the programs leave it open)
+  - Nothing is answered outside a connection: before 0x81 and after 0x84
+    every byte is ignored. 0x81 is answered at once with C3 66 81 and
+    (re)starts the connection at any time; the poll byte 0x00 and unknown
+    bytes are ignored. A connection that ends without 0x84 simply stays
+    open until the next 0x81.
+  - 0x8B: C3 66 A B C, the version bytes.
+  - 0x87: C3 66 87, the count N, N entries of 17 bytes (name 8, units 4,
+    the scale's decimals, its point count, 0, 0, then the address byte),
+    and the closing C3 66 87. Entry 0 is the built-in default scale.
+  - 0x85: C3 66 E4 when 25 scales are stored; otherwise C3 66 85, then the
+    250 record bytes, back to back: a gap over 80 ms ends the write with
+    C3 66 E3. A record without C0 at byte 0 and BD at byte 14, with
+    decimals above 3 or a point count outside 2..50 is answered C3 66 E0;
+    a good one is stored at the end of the list, with an address one more
+    than the last one, and answered C3 66 85. A name already stored is
+    stored again: the designer refuses duplicates itself.
+  - 0x89: C3 66 89, then an address byte A within 1 s (else C3 66 E3).
+    The scale whose list address is A + 1 is deleted (never the default
+    scale) and C3 66 89 answered; every later scale's address drops by one,
+    so addresses that were consecutive stay so. No such scale: C3 66 E0.
+  - 0x92: an address byte A within 1 s (else C3 66 E3); the scale whose
+    list address is A + 1 is sent at once as C3 66 92, record bytes
+    0..254, C3 66 92 (bytes 250..254 are 0); no such scale: C3 66 E0.
+  - 0x8C: an index byte I within 1 s (else nothing is sent); for I below
+    99 the count N of file I+1 and its N records of 16 bytes, with no
+    status triple; for 99 and above a count of 0.
+  - Written and deleted scales are kept in memory only; the fixture file
+    is never changed.
+
+)";
+
+} // namespace emu
