@@ -10,6 +10,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <new>
 
 ScaleDocument::ScaleDocument() = default;
 
@@ -272,7 +273,22 @@ RecalcReport ScaleDocument::Recalculate()
         refused.coefWritten = report.coefWritten;
         return refused;
     }
-    BuildTable(w, rows);
-    BuildProgPoints();
+    try {
+        BuildTable(w, rows);
+        BuildProgPoints();
+    } catch (const std::bad_alloc &) {
+        ClearTable(); // too large for this machine: a step far too small
+        RecalcReport refused = Refused(ScaleField::StepEdit, StepEditText);
+        refused.coefWritten = report.coefWritten;
+        return refused;
+    }
+    // An overflowing polynomial far out gives no usable value: no table.
+    for (double y : TableY)
+        if (!std::isfinite(y)) {
+            ClearTable();
+            RecalcReport refused = Refused(ScaleField::StepEdit, StepEditText);
+            refused.coefWritten = report.coefWritten;
+            return refused;
+        }
     return report;
 }

@@ -245,6 +245,18 @@ TEST_F(ScaleDocumentTest, NonFiniteEndsAreRefused)
     EXPECT_EQ(Run().field, ScaleField::StepEdit);
 }
 
+// A polynomial that overflows far out must not put NaN into the table.
+TEST_F(ScaleDocumentTest, NonFiniteValuesAreRefused)
+{
+    SetPoints({{0, 0}, {1, 1}, {2, 2}});
+    doc.ATypeIndex = 1;
+    doc.PowerIndex = 1;
+    SetRange("-1e300", "1e300", "1e300");
+    EXPECT_EQ(Run().field, ScaleField::StepEdit);
+    EXPECT_EQ(doc.TableCount, 0);
+    EXPECT_TRUE(doc.TableY.empty());
+}
+
 TEST_F(ScaleDocumentTest, ExtremesSurviveARecalculationWithoutRows)
 {
     SetPoints({{10, 10}, {20, 20}});
