@@ -241,11 +241,14 @@ constexpr int GuardMargin = 16;
 
 bool ClipToBox(double xmin, double ymin, double xmax, double ymax, double &x1, double &y1, double &x2, double &y2)
 {
-    const double dx = x2 - x1;
-    const double dy = y2 - y1;
+    // Halved, so that ends far apart on opposite sides cannot overflow the
+    // differences; the ratios q / p are unchanged.
+    const double dx = x2 / 2 - x1 / 2;
+    const double dy = y2 / 2 - y1 / 2;
     double t0 = 0, t1 = 1;
+    int e0 = -1, e1 = -1; // the edges that set t0 and t1
     const double p[4] = {-dx, dx, -dy, dy};
-    const double q[4] = {x1 - xmin, xmax - x1, y1 - ymin, ymax - y1};
+    const double q[4] = {x1 / 2 - xmin / 2, xmax / 2 - x1 / 2, y1 / 2 - ymin / 2, ymax / 2 - y1 / 2};
     for (int i = 0; i < 4; ++i) {
         if (p[i] == 0) {
             if (q[i] < 0)
@@ -256,15 +259,39 @@ bool ClipToBox(double xmin, double ymin, double xmax, double ymax, double &x1, d
         if (p[i] < 0) {
             if (r > t1)
                 return false;
-            t0 = std::max(t0, r);
+            if (r > t0) {
+                t0 = r;
+                e0 = i;
+            }
         } else {
             if (r < t0)
                 return false;
-            t1 = std::min(t1, r);
+            if (r < t1) {
+                t1 = r;
+                e1 = i;
+            }
         }
     }
-    const double nx1 = x1 + t0 * dx, ny1 = y1 + t0 * dy;
-    const double nx2 = x1 + t1 * dx, ny2 = y1 + t1 * dy;
+    // The new ends lie on the edges that cut them, the other coordinate from
+    // the slope: a parameter alone cannot place a point near the box when the
+    // ends are ~1e308 apart.
+    const double edge[4] = {xmin, xmax, ymin, ymax};
+    auto place = [&](int e, double &nx, double &ny) {
+        if (e < 0)
+            return;
+        if (e < 2) {
+            nx = edge[e];
+            ny = y1 + (nx - x1) * (dy / dx);
+        } else {
+            ny = edge[e];
+            nx = x1 + (ny - y1) * (dx / dy);
+        }
+    };
+    double nx1 = x1, ny1 = y1, nx2 = x2, ny2 = y2;
+    place(e0, nx1, ny1);
+    place(e1, nx2, ny2);
+    if (!std::isfinite(nx1) || !std::isfinite(ny1) || !std::isfinite(nx2) || !std::isfinite(ny2))
+        return false;
     x1 = std::clamp(nx1, xmin, xmax);
     y1 = std::clamp(ny1, ymin, ymax);
     x2 = std::clamp(nx2, xmin, xmax);
@@ -710,7 +737,7 @@ void TNet::DrawPolyline(int Count, const double *Xs, const double *Ys, TColorRef
                 return;
         }
         // Inside the safe range a plain conversion truncates toward zero.
-        int ix1 = int(x1), iy1 = int(y1), ix2 = int(x2), iy2 = int(y2);
+        int ix1 = TruncToInt(x1), iy1 = TruncToInt(y1), ix2 = TruncToInt(x2), iy2 = TruncToInt(y2);
         if (MergeColumnRuns && ix1 == ix2) {
             // The clip of a vertical piece, short: ordered downward, cut to
             // the plot's rows, the end row left out.

@@ -237,6 +237,18 @@ TEST_F(RenderTest, DeepZoomDrawsTheVisiblePartOfTheTrueSegment)
     EXPECT_TRUE(greenRowsIn(200).empty());
 }
 
+// Ends so far apart that their pixel distance overflows a double: the row
+// across the plot is still drawn.
+TEST_F(RenderTest, EndsBeyondTheDoubleRangeOfTheirDistance)
+{
+    auto net = ScreenNet();
+    const double x[] = {-4e307, 4e307}, y[] = {45, 45};
+    net->DrawPolyline(2, x, y, Green, false, 3, Red, false);
+    const QImage &img = net->Bitmap;
+    for (int col : {25, 100, 200, 300, 393})
+        EXPECT_EQ(img.pixel(col, 162), GreenRgb) << col;
+}
+
 TEST_F(RenderTest, NonFinitePointsBreakTheLine)
 {
     auto net = ScreenNet();
