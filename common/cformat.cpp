@@ -4,16 +4,16 @@
 #include <cstdio>
 #include <locale.h>
 
-namespace {
-
-// A private "C" locale made current for the calling thread around each call,
-// so setlocale() by Qt or the user never changes the decimal point.
 locale_t CLocale()
 {
     static locale_t loc = newlocale(LC_ALL_MASK, "C", locale_t(0));
     return loc;
 }
 
+namespace {
+
+// The private "C" locale is made current for the calling thread around each
+// call, so setlocale() by Qt or the user never changes the decimal point.
 std::string VFormat(const char *format, va_list args)
 {
     locale_t old = uselocale(CLocale());

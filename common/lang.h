@@ -10,3 +10,10 @@ inline QString Lang(const char *russian, const char *english)
 {
     return QString::fromUtf8(English ? english : russian);
 }
+
+// A Russian/English text pair kept as a constant, chosen when it is shown.
+struct LangText {
+    const char *russian;
+    const char *english;
+    QString Text() const { return Lang(russian, english); }
+};

@@ -1,4 +1,5 @@
 #include "common/numtext.h"
+#include "common/cformat.h"
 #include <QStringList>
 #include <charconv>
 #include <cmath>
@@ -11,12 +12,6 @@ namespace numtext {
 namespace {
 
 char gSeparator = '.';
-
-locale_t CLocale()
-{
-    static locale_t loc = newlocale(LC_ALL_MASK, "C", locale_t(0));
-    return loc;
-}
 
 // Text up to its first NUL, as the class library reads a C string.
 QString UpToNul(const QString &text)

@@ -196,39 +196,36 @@ void LogTicks(int &Count, double *Values, QString *Labels, int capacity, double 
 // ---------------------------------------------------------------------------
 // Clipping
 
-bool ClipLine(const TPlotRect &rect, int &X1, int &Y1, int &X2, int &Y2)
+namespace {
+
+// One stage of the cascade: orders the ends along axis a, drops a segment
+// outside [lo, hi] on it and moves the ends that stick out onto the bounds,
+// b following along the segment.
+bool ClipAxis(int lo, int hi, int &A1, int &B1, int &A2, int &B2)
 {
-    if (X1 > X2) {
-        std::swap(X1, X2);
-        std::swap(Y1, Y2);
+    if (A1 > A2) {
+        std::swap(A1, A2);
+        std::swap(B1, B2);
     }
-    if (X2 < rect.left || X1 > rect.right)
+    if (A2 < lo || A1 > hi)
         return false;
-    double slope = X1 != X2 ? (double(Y2) - double(Y1)) / (double(X2) - double(X1)) : 0.0;
-    if (X1 < rect.left) {
-        Y1 = TruncToInt((double(rect.left) - double(X1)) * slope + Y1);
-        X1 = rect.left;
+    double slope = A1 != A2 ? (double(B2) - double(B1)) / (double(A2) - double(A1)) : 0.0;
+    if (A1 < lo) {
+        B1 = TruncToInt((double(lo) - double(A1)) * slope + B1);
+        A1 = lo;
     }
-    if (X2 > rect.right) {
-        Y2 = TruncToInt((double(rect.right) - double(X1)) * slope + Y1);
-        X2 = rect.right;
-    }
-    if (Y1 > Y2) {
-        std::swap(X1, X2);
-        std::swap(Y1, Y2);
-    }
-    if (Y2 < rect.top || Y1 > rect.bottom)
-        return false;
-    double inverse = Y1 != Y2 ? (double(X2) - double(X1)) / (double(Y2) - double(Y1)) : 0.0;
-    if (Y1 < rect.top) {
-        X1 = TruncToInt((double(rect.top) - double(Y1)) * inverse + X1);
-        Y1 = rect.top;
-    }
-    if (Y2 > rect.bottom) {
-        X2 = TruncToInt((double(rect.bottom) - double(Y1)) * inverse + X1);
-        Y2 = rect.bottom;
+    if (A2 > hi) {
+        B2 = TruncToInt((double(hi) - double(A1)) * slope + B1);
+        A2 = hi;
     }
     return true;
+}
+
+} // namespace
+
+bool ClipLine(const TPlotRect &rect, int &X1, int &Y1, int &X2, int &Y2)
+{
+    return ClipAxis(rect.left, rect.right, X1, Y1, X2, Y2) && ClipAxis(rect.top, rect.bottom, Y1, X1, Y2, X2);
 }
 
 namespace {
@@ -736,8 +733,10 @@ void TNet::DrawPolyline(int Count, const double *Xs, const double *Ys, TColorRef
             if (!ClipToBox(gl, gt, gr, gb, x1, y1, x2, y2))
                 return;
         }
-        // Inside the safe range a plain conversion truncates toward zero.
-        int ix1 = TruncToInt(x1), iy1 = TruncToInt(y1), ix2 = TruncToInt(x2), iy2 = TruncToInt(y2);
+        // Here every end is finite and within the safe range (a NaN fails the
+        // range test and the box clip refuses it), so a plain conversion
+        // truncates toward zero; this is the per-segment hot path.
+        int ix1 = int(x1), iy1 = int(y1), ix2 = int(x2), iy2 = int(y2);
         if (MergeColumnRuns && ix1 == ix2) {
             // The clip of a vertical piece, short: ordered downward, cut to
             // the plot's rows, the end row left out.

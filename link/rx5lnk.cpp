@@ -57,8 +57,6 @@ bool HandshakeNoPoll(TSerialPort &port)
     return reply[0] == ReplyPrefix1 && reply[1] == ReplyPrefix2 && reply[2] == CmdConnect;
 }
 
-QString LangText::Text() const { return Lang(russian, english); }
-
 ELinkError::ELinkError(const QString &message) : std::runtime_error(message.toUtf8().toStdString()) {}
 
 void Raise(const LangText &text) { throw ELinkError(text.Text()); }

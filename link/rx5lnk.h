@@ -2,6 +2,8 @@
 // The instrument's command layer: line settings and time-outs of a
 // connection, command bytes and status replies, the start of a connection and
 // the frame that every exchange with the instrument runs in.
+#include "common/lang.h"
+#include "link/protocol.h"
 #include "link/serialnt.h"
 
 #include <QString>
@@ -9,24 +11,6 @@
 #include <cstdint>
 #include <functional>
 #include <stdexcept>
-
-// Protocol constants.
-inline constexpr std::uint8_t CmdConnect = 0x81;
-inline constexpr std::uint8_t PollByte = 0x00;
-inline constexpr std::uint8_t CmdDisconnect = 0x84;
-inline constexpr std::uint8_t CmdWriteScale = 0x85;
-inline constexpr std::uint8_t CmdReadScaleList = 0x87;
-inline constexpr std::uint8_t CmdDeleteScale = 0x89;
-inline constexpr std::uint8_t CmdReadVersion = 0x8B;
-inline constexpr std::uint8_t CmdReadResultFile = 0x8C;
-inline constexpr std::uint8_t CmdReadScale = 0x92;
-inline constexpr std::uint8_t ReplyPrefix1 = 0xC3;
-inline constexpr std::uint8_t ReplyPrefix2 = 0x66;
-inline constexpr std::uint8_t ReplyErrScale = 0xE0;
-inline constexpr std::uint8_t ReplyErrTimeout = 0xE3;
-inline constexpr std::uint8_t ReplyErrMemoryFull = 0xE4;
-inline constexpr std::uint8_t RecordMarker = 0xC0;
-inline constexpr std::uint8_t ScaleRecordTag = 0xBD;
 
 // Line settings and time-outs (milliseconds).
 inline constexpr int LinkBaudRate = 38400;
@@ -62,13 +46,6 @@ bool Handshake(TSerialPort &port);
 // The results reader's start: no pause, no poll byte.
 int SendCommandNoPause(TSerialPort &port, std::uint8_t command);
 bool HandshakeNoPoll(TSerialPort &port);
-
-// A Russian/English text pair, chosen when it is used.
-struct LangText {
-    const char *russian;
-    const char *english;
-    QString Text() const;
-};
 
 // A connection failure carrying the text the connection shows.
 class ELinkError : public std::runtime_error {

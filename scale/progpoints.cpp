@@ -144,35 +144,49 @@ double DirectDeviation(const double *x, const double *y, std::int64_t a, std::in
     return dev;
 }
 
-} // namespace
-
-std::vector<std::int64_t> ReduceToProgPointsDirect(const double *x, const double *y, std::int64_t count,
-                                                   double maxDeviation, int maxPoints)
-{
-    std::vector<std::int64_t> rows;
-    if (count < 2 || maxPoints < 1)
-        return rows;
-    const double m = Sanitized(maxDeviation);
-    rows.push_back(0);
+// The walk both reductions share: row 0, then each break row where the chord
+// from the anchor stops fitting, and the last row at the end.
+struct Walk {
+    std::int64_t count;
+    int maxPoints;
+    std::vector<std::int64_t> rows{0};
     std::int64_t a = 0, i = 0;
-    while (static_cast<int>(rows.size()) < maxPoints && i < count) {
-        double slope = ChordSlope(x[i], y[i], x[a], y[a]);
-        double dev = DirectDeviation(x, y, a, i, slope);
+
+    bool Going() const { return static_cast<int>(rows.size()) < maxPoints && i < count; }
+    // Takes the verdict on the chord to row i; true when a new anchor was set.
+    bool Step(bool exceeds)
+    {
         std::int64_t f = -1;
         // The chord to the row right after the anchor passes through both of
         // its rows, so it always fits: the reduction cannot stall on rounding.
-        if (dev > m && i > a + 1)
+        if (exceeds && i > a + 1)
             f = i - 1;
         else
             ++i;
         if (i == count)
             f = count - 1;
-        if (f > 0) {
-            rows.push_back(f);
-            a = f;
-        }
+        if (f <= 0)
+            return false;
+        rows.push_back(f);
+        a = f;
+        return true;
     }
-    return rows;
+};
+
+} // namespace
+
+std::vector<std::int64_t> ReduceToProgPointsDirect(const double *x, const double *y, std::int64_t count,
+                                                   double maxDeviation, int maxPoints)
+{
+    if (count < 2 || maxPoints < 1)
+        return {};
+    const double m = Sanitized(maxDeviation);
+    Walk w{count, maxPoints};
+    while (w.Going()) {
+        double slope = ChordSlope(x[w.i], y[w.i], x[w.a], y[w.a]);
+        w.Step(DirectDeviation(x, y, w.a, w.i, slope) > m);
+    }
+    return w.rows;
 }
 
 std::vector<std::int64_t> ReduceToProgPoints(const double *x, const double *y, std::int64_t count,
@@ -180,45 +194,34 @@ std::vector<std::int64_t> ReduceToProgPoints(const double *x, const double *y, s
 {
     if (count >= 2 && !UsableForIntervals(x, y, count))
         return ReduceToProgPointsDirect(x, y, count, maxDeviation, maxPoints);
-    std::vector<std::int64_t> rows;
     if (count < 2 || maxPoints < 1)
-        return rows;
+        return {};
     const double m = Sanitized(maxDeviation);
-    rows.push_back(0);
-    std::int64_t a = 0, i = 0;
+    Walk w{count, maxPoints};
     // Intersection of the allowed slope intervals of rows a .. covered.
     std::int64_t covered = -1;
     Ord lo = 0, hi = OrdCount;
-    while (static_cast<int>(rows.size()) < maxPoints && i < count) {
-        for (; covered < i; ++covered) {
-            SlopeInterval s = AllowedSlopes(x[covered + 1], y[covered + 1], x[a], y[a], m);
+    while (w.Going()) {
+        for (; covered < w.i; ++covered) {
+            SlopeInterval s = AllowedSlopes(x[covered + 1], y[covered + 1], x[w.a], y[w.a], m);
             if (s.lo > lo)
                 lo = s.lo;
             if (s.hi < hi)
                 hi = s.hi;
         }
-        double slope = ChordSlope(x[i], y[i], x[a], y[a]);
+        double slope = ChordSlope(x[w.i], y[w.i], x[w.a], y[w.a]);
         bool exceeds;
         if (std::isfinite(slope)) {
             Ord o = ToOrd(slope);
             exceeds = !(lo <= o && o < hi);
         } else {
-            exceeds = DirectDeviation(x, y, a, i, slope) > m;
+            exceeds = DirectDeviation(x, y, w.a, w.i, slope) > m;
         }
-        std::int64_t f = -1;
-        if (exceeds && i > a + 1)
-            f = i - 1;
-        else
-            ++i;
-        if (i == count)
-            f = count - 1;
-        if (f > 0) {
-            rows.push_back(f);
-            a = f;
-            covered = a - 1;
+        if (w.Step(exceeds)) {
+            covered = w.a - 1;
             lo = 0;
             hi = OrdCount;
         }
     }
-    return rows;
+    return w.rows;
 }

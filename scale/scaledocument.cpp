@@ -72,24 +72,25 @@ bool ScaleDocument::WriteCoefficients(const QString &directory) const
 namespace {
 
 struct FieldText {
-    const char *ru, *en, *captionRu, *captionEn;
+    LangText message, caption;
 };
 
-constexpr FieldText MinEditText = {"Недопустимое значение начала диапазона !", "Invalid range start value",
-                                   "Таблица", "Table"};
-constexpr FieldText MaxEditText = {"Недопустимое значение окончания диапазона !", "Invalid range end value",
-                                   "Таблица", "Table"};
-constexpr FieldText StepEditText = {"Недопустимое значение шага таблицы !", "Invalid value of table step",
-                                    "Таблица", "Table"};
-constexpr FieldText MaxErrEditText = {"Недопустимое значение максимального отклонения !",
-                                      "Invalid value max deviation !", "Интервалы", "Intervals"};
+constexpr FieldText MinEditText = {{"Недопустимое значение начала диапазона !", "Invalid range start value"},
+                                   {"Таблица", "Table"}};
+constexpr FieldText MaxEditText = {{"Недопустимое значение окончания диапазона !", "Invalid range end value"},
+                                   {"Таблица", "Table"}};
+constexpr FieldText StepEditText = {{"Недопустимое значение шага таблицы !", "Invalid value of table step"},
+                                    {"Таблица", "Table"}};
+constexpr FieldText MaxErrEditText = {{"Недопустимое значение максимального отклонения !",
+                                       "Invalid value max deviation !"},
+                                      {"Интервалы", "Intervals"}};
 
 RecalcReport Refused(ScaleField field, const FieldText &t)
 {
     RecalcReport r;
     r.field = field;
-    r.fieldMessage = Lang(t.ru, t.en);
-    r.fieldCaption = Lang(t.captionRu, t.captionEn);
+    r.fieldMessage = t.message.Text();
+    r.fieldCaption = t.caption.Text();
     return r;
 }
 
@@ -179,7 +180,7 @@ bool ScaleDocument::SearchTable(double &w, double &u, std::int64_t &rows) const
     return rows <= MaxTableRows;
 }
 
-void ScaleDocument::BuildTable(double w, std::int64_t rows)
+bool ScaleDocument::BuildTable(double w, std::int64_t rows)
 {
     TableCount = static_cast<int>(rows);
     TableX.assign(TableCount, 0.0);
@@ -205,8 +206,11 @@ void ScaleDocument::BuildTable(double w, std::int64_t rows)
             if (v > TableYMax)
                 TableYMax = v;
         }
+        if (!std::isfinite(v))
+            return false;
         TableLines.append(TableRowText(TableX[r], v, decimals));
     }
+    return true;
 }
 
 void ScaleDocument::BuildProgPoints()
@@ -268,27 +272,22 @@ RecalcReport ScaleDocument::Recalculate()
 
     double w = 0.0, u = 0.0;
     std::int64_t rows = 0;
-    if (!SearchTable(w, u, rows)) {
+    // A table that cannot be tabulated comes from a step unfit for the range.
+    auto refuseTable = [&] {
+        ClearTable();
         RecalcReport refused = Refused(ScaleField::StepEdit, StepEditText);
         refused.coefWritten = report.coefWritten;
         return refused;
-    }
+    };
+    if (!SearchTable(w, u, rows))
+        return refuseTable();
     try {
-        BuildTable(w, rows);
+        // An overflowing polynomial far out gives no usable value: no table.
+        if (!BuildTable(w, rows))
+            return refuseTable();
         BuildProgPoints();
     } catch (const std::bad_alloc &) {
-        ClearTable(); // too large for this machine: a step far too small
-        RecalcReport refused = Refused(ScaleField::StepEdit, StepEditText);
-        refused.coefWritten = report.coefWritten;
-        return refused;
+        return refuseTable(); // too large for this machine
     }
-    // An overflowing polynomial far out gives no usable value: no table.
-    for (double y : TableY)
-        if (!std::isfinite(y)) {
-            ClearTable();
-            RecalcReport refused = Refused(ScaleField::StepEdit, StepEditText);
-            refused.coefWritten = report.coefWritten;
-            return refused;
-        }
     return report;
 }

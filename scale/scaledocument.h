@@ -103,7 +103,8 @@ public:
 
 private:
     bool SearchTable(double &w, double &u, std::int64_t &rows) const;
-    void BuildTable(double w, std::int64_t rows);
+    // False at the first value that is not finite.
+    bool BuildTable(double w, std::int64_t rows);
     void BuildProgPoints();
 };
 

@@ -1,6 +1,7 @@
 #include "tools/emulator.h"
 
 #include "common/win1251.h"
+#include "link/protocol.h"
 
 #include <QFile>
 #include <QRegularExpression>
@@ -22,15 +23,7 @@ namespace emu {
 
 namespace {
 
-constexpr std::uint8_t kPrefix1 = 0xC3;
-constexpr std::uint8_t kPrefix2 = 0x66;
-constexpr std::uint8_t kErrScale = 0xE0;
-constexpr std::uint8_t kErrTimeout = 0xE3;
-constexpr std::uint8_t kErrMemoryFull = 0xE4;
-constexpr std::uint8_t kMarker = 0xC0;
-constexpr std::uint8_t kTag = 0xBD;
-
-Bytes Triple(std::uint8_t third) { return {kPrefix1, kPrefix2, third}; }
+Bytes Triple(std::uint8_t third) { return {ReplyPrefix1, ReplyPrefix2, third}; }
 
 void PutText(std::uint8_t *dest, std::size_t width, const QString &text)
 {
@@ -39,7 +32,7 @@ void PutText(std::uint8_t *dest, std::size_t width, const QString &text)
     std::memcpy(dest, b.constData(), static_cast<std::size_t>(b.size()));
 }
 
-bool IsErrorStatus(std::uint8_t b) { return b == kErrScale || b == kErrTimeout || b == kErrMemoryFull; }
+bool IsErrorStatus(std::uint8_t b) { return b == ReplyErrScale || b == ReplyErrTimeout || b == ReplyErrMemoryFull; }
 
 // Tail bytes of a list entry: the decimals and the point count of the record.
 std::array<std::uint8_t, 4> DefaultTail(const StoredScale &s) { return {s.record[15], s.record[49], 0, 0}; }
@@ -51,10 +44,10 @@ StoredScale MakeScale(const QString &name, const QString &units, int decimals,
 {
     StoredScale s;
     auto &r = s.record;
-    r[0] = kMarker;
+    r[0] = RecordMarker;
     PutText(&r[1], 8, name);
     PutText(&r[9], 4, units);
-    r[14] = kTag;
+    r[14] = ScaleRecordTag;
     r[15] = static_cast<std::uint8_t>(decimals);
     std::size_t n = std::min<std::size_t>(points.size(), 50);
     r[49] = static_cast<std::uint8_t>(n);
@@ -74,7 +67,7 @@ StoredScale MakeScale(const QString &name, const QString &units, int decimals,
 MeasurementRecord MakeMeasurement(const QString &value, const QString &scale)
 {
     MeasurementRecord m{};
-    m[0] = kMarker;
+    m[0] = RecordMarker;
     QByteArray v = cp1251::Encode(value).left(5);
     std::memset(&m[1], ' ', 5);
     std::memcpy(&m[1 + 5 - v.size()], v.constData(), static_cast<std::size_t>(v.size())); // right-aligned
@@ -303,9 +296,9 @@ InstrumentData LoadFixture(const QString &path)
     return ParseFixture(QString::fromUtf8(f.readAll()));
 }
 
-bool ParseFault(const std::string &spec, std::uint8_t &command, Fault &fault, std::string &error)
+bool ParseFault(const std::string &faultText, std::uint8_t &command, Fault &fault, std::string &error)
 {
-    const QString s = QString::fromStdString(spec).trimmed();
+    const QString s = QString::fromStdString(faultText).trimmed();
     const QStringList parts = s.split(u':');
     if (parts.size() < 2) {
         error = "a fault is CMD[/REPLY]:KIND[:ARG]";
@@ -652,9 +645,9 @@ void Instrument::Reply(std::uint8_t command, int reply, Bytes bytes)
 
     // A go-ahead that the program will not take as one leaves nothing to wait for.
     const bool goAhead = !hangUp && bytes.size() >= 3 && !IsErrorStatus(bytes[2]);
-    if ((command == 0x85 || command == 0x89) && reply == 0) {
+    if ((command == CmdWriteScale || command == CmdDeleteScale) && reply == 0) {
         if (goAhead) {
-            state_ = command == 0x85 ? State::WantRecord : State::WantDeleteAddress;
+            state_ = command == CmdWriteScale ? State::WantRecord : State::WantDeleteAddress;
             record_.clear();
             armAfterSend_ = true;
             hasDeadline_ = false;
@@ -669,46 +662,46 @@ void Instrument::OnByte(std::uint8_t b, Clock::time_point now)
     switch (state_) {
     case State::Idle:
         // Nothing is answered outside a connection.
-        if (b == 0x81) {
+        if (b == CmdConnect) {
             connected_ = true;
             state_ = State::Connected;
-            Reply(b, 0, Triple(0x81));
+            Reply(b, 0, Triple(CmdConnect));
         }
         return;
     case State::Connected:
         pendingCommand_ = b;
         switch (b) {
-        case 0x81:
-            Reply(b, 0, Triple(0x81));
+        case CmdConnect:
+            Reply(b, 0, Triple(CmdConnect));
             return;
-        case 0x84:
+        case CmdDisconnect:
             connected_ = false;
             state_ = State::Idle;
             return;
-        case 0x8B:
-            Reply(b, 0, {kPrefix1, kPrefix2, data_.version[0], data_.version[1], data_.version[2]});
+        case CmdReadVersion:
+            Reply(b, 0, {ReplyPrefix1, ReplyPrefix2, data_.version[0], data_.version[1], data_.version[2]});
             return;
-        case 0x87: {
-            Bytes r = Triple(0x87);
+        case CmdReadScaleList: {
+            Bytes r = Triple(CmdReadScaleList);
             r.push_back(static_cast<std::uint8_t>(data_.scales.size()));
             for (const StoredScale &s : data_.scales) {
                 Bytes e = ListEntry(s);
                 r.insert(r.end(), e.begin(), e.end());
             }
-            Bytes close = Triple(0x87);
+            Bytes close = Triple(CmdReadScaleList);
             r.insert(r.end(), close.begin(), close.end());
             Reply(b, 0, r);
             return;
         }
-        case 0x85:
-            Reply(b, 0, Triple(data_.scales.size() >= MaxScales ? kErrMemoryFull : 0x85));
+        case CmdWriteScale:
+            Reply(b, 0, Triple(data_.scales.size() >= MaxScales ? ReplyErrMemoryFull : CmdWriteScale));
             return;
-        case 0x89:
-            Reply(b, 0, Triple(0x89));
+        case CmdDeleteScale:
+            Reply(b, 0, Triple(CmdDeleteScale));
             return;
-        case 0x92:
-        case 0x8C:
-            state_ = b == 0x92 ? State::WantScaleAddress : State::WantResultIndex;
+        case CmdReadScale:
+        case CmdReadResultFile:
+            state_ = b == CmdReadScale ? State::WantScaleAddress : State::WantResultIndex;
             deadline_ = now + std::chrono::milliseconds(options_.argumentWaitMs);
             hasDeadline_ = true;
             return;
@@ -728,7 +721,7 @@ void Instrument::OnByte(std::uint8_t b, Clock::time_point now)
         } else {
             r.push_back(0);
         }
-        Reply(0x8C, 0, r);
+        Reply(CmdReadResultFile, 0, r);
         return;
     }
     case State::WantScaleAddress: {
@@ -738,14 +731,14 @@ void Instrument::OnByte(std::uint8_t b, Clock::time_point now)
         auto it = std::find_if(data_.scales.begin(), data_.scales.end(),
                                [&](const StoredScale &s) { return s.address == static_cast<std::uint8_t>(b + 1); });
         if (it == data_.scales.end()) {
-            Reply(0x92, 0, Triple(kErrScale));
+            Reply(CmdReadScale, 0, Triple(ReplyErrScale));
             return;
         }
-        Bytes r = Triple(0x92);
+        Bytes r = Triple(CmdReadScale);
         r.insert(r.end(), it->record.begin(), it->record.begin() + ScaleReadLength);
-        Bytes close = Triple(0x92);
+        Bytes close = Triple(CmdReadScale);
         r.insert(r.end(), close.begin(), close.end());
-        Reply(0x92, 0, r);
+        Reply(CmdReadScale, 0, r);
         return;
     }
     case State::WantDeleteAddress: {
@@ -758,7 +751,7 @@ void Instrument::OnByte(std::uint8_t b, Clock::time_point now)
                             return s.address == static_cast<std::uint8_t>(b + 1);
                         });
         if (it == data_.scales.end()) {
-            Reply(0x89, 1, Triple(kErrScale));
+            Reply(CmdDeleteScale, 1, Triple(ReplyErrScale));
             return;
         }
         // The instrument packs its memory: the scales after the deleted one
@@ -766,7 +759,7 @@ void Instrument::OnByte(std::uint8_t b, Clock::time_point now)
         for (auto later = it + 1; later != data_.scales.end(); ++later)
             --later->address;
         data_.scales.erase(it);
-        Reply(0x89, 1, Triple(0x89));
+        Reply(CmdDeleteScale, 1, Triple(CmdDeleteScale));
         return;
     }
     case State::WantRecord: {
@@ -779,9 +772,9 @@ void Instrument::OnByte(std::uint8_t b, Clock::time_point now)
         armAfterSend_ = false;
         state_ = State::Connected;
         const int count = record_[49];
-        if (record_[0] != kMarker || record_[14] != kTag || record_[15] > 3 || count < 2 || count > 50
+        if (record_[0] != RecordMarker || record_[14] != ScaleRecordTag || record_[15] > 3 || count < 2 || count > 50
             || data_.scales.size() >= MaxScales) {
-            Reply(0x85, 1, Triple(kErrScale));
+            Reply(CmdWriteScale, 1, Triple(ReplyErrScale));
             return;
         }
         StoredScale s;
@@ -789,7 +782,7 @@ void Instrument::OnByte(std::uint8_t b, Clock::time_point now)
         s.entryTail = DefaultTail(s);
         s.address = static_cast<std::uint8_t>(data_.scales.empty() ? 1 : data_.scales.back().address + 1);
         data_.scales.push_back(s);
-        Reply(0x85, 1, Triple(0x85));
+        Reply(CmdWriteScale, 1, Triple(CmdWriteScale));
         return;
     }
     }
@@ -802,13 +795,13 @@ void Instrument::OnTimeout()
     state_ = State::Connected;
     switch (was) {
     case State::WantRecord:
-        Reply(0x85, 1, Triple(kErrTimeout));
+        Reply(CmdWriteScale, 1, Triple(ReplyErrTimeout));
         break;
     case State::WantDeleteAddress:
-        Reply(0x89, 1, Triple(kErrTimeout));
+        Reply(CmdDeleteScale, 1, Triple(ReplyErrTimeout));
         break;
     case State::WantScaleAddress:
-        Reply(0x92, 0, Triple(kErrTimeout));
+        Reply(CmdReadScale, 0, Triple(ReplyErrTimeout));
         break;
     default: // the result-file exchange has no status to answer with
         break;

@@ -88,7 +88,7 @@ struct Fault {
 };
 // "CMD[/REPLY]:KIND[:ARG]" as on the command line, e.g. "81:patch:82",
 // "87:silence", "85/1:patch:0", "8c:slow:20", "89:extra:c3 66", "8b:truncate:2".
-bool ParseFault(const std::string &spec, std::uint8_t &command, Fault &fault, std::string &error);
+bool ParseFault(const std::string &faultText, std::uint8_t &command, Fault &fault, std::string &error);
 
 struct WireEvent {
     Clock::time_point time;

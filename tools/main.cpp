@@ -44,9 +44,9 @@ int main(int argc, char **argv)
             std::uint8_t cmd = 0;
             emu::Fault f;
             std::string error;
-            const char *spec = value("--fault");
-            if (!emu::ParseFault(spec, cmd, f, error)) {
-                std::fprintf(stderr, "q5m8-emu: --fault %s: %s\n", spec, error.c_str());
+            const char *faultText = value("--fault");
+            if (!emu::ParseFault(faultText, cmd, f, error)) {
+                std::fprintf(stderr, "q5m8-emu: --fault %s: %s\n", faultText, error.c_str());
                 return 2;
             }
             faults.emplace_back(cmd, f);

@@ -2,7 +2,7 @@
 
 namespace emu {
 
-const char *const UsageText = R"(Usage: q5m8-emu [--link PATH] [--fixture FILE] [--log FILE] [--fault SPEC]...
+const char *const UsageText = R"(Usage: q5m8-emu [--link PATH] [--fixture FILE] [--log FILE] [--fault FAULT]...
 
 A stand-in for the Q5-M8 instrument on a pseudo-terminal, for trying the
 scale designer and the results reader by hand. It opens a pseudo-terminal
@@ -16,8 +16,8 @@ it is stopped (Ctrl+C, SIGTERM).
                    without it: the default scale only, no results, 1.0.0
   --log FILE       every byte in both directions, one line each, with the
                    time: "12:00:01.234 pc->dev 81"; "-" for standard output
-  --fault SPEC     misbehave on one command, for every time it comes
-                   (repeatable). SPEC is CMD[/REPLY]:KIND[:ARG], CMD the
+  --fault FAULT    misbehave on one command, for every time it comes
+                   (repeatable). FAULT is CMD[/REPLY]:KIND[:ARG], CMD the
                    command byte in hex; REPLY 1 picks the second reply of
                    0x85 (the write result) or 0x89 (the second status):
                      silence            send nothing

@@ -203,12 +203,12 @@ TEST(Emulator, ResultFilesHaveACountAndRecordsWithoutAStatus)
 }
 
 struct FaultCase {
-    const char *spec;
+    const char *faultText;
     Bytes send;
     Bytes expected;
 };
 
-void PrintTo(const FaultCase &c, std::ostream *os) { *os << c.spec; }
+void PrintTo(const FaultCase &c, std::ostream *os) { *os << c.faultText; }
 
 class EmulatorFaults : public ::testing::TestWithParam<FaultCase> {};
 
@@ -218,7 +218,7 @@ TEST_P(EmulatorFaults, ChangeTheReplyAsAsked)
     std::uint8_t cmd = 0;
     emu::Fault f;
     std::string error;
-    ASSERT_TRUE(emu::ParseFault(c.spec, cmd, f, error)) << error;
+    ASSERT_TRUE(emu::ParseFault(c.faultText, cmd, f, error)) << error;
     Stand stand(TwoScales());
     stand.instrument.InjectFault(cmd, f);
     Line line(stand);
@@ -269,15 +269,15 @@ TEST(EmulatorFaults, AOneTimeFaultAppliesOnce)
     EXPECT_EQ(Hex(line.Ask({0x81}, 3)), Hex({0xC3, 0x66, 0x81}));
 }
 
-TEST(EmulatorFaults, BadSpecsAreRefusedWithAReason)
+TEST(EmulatorFaults, BadFaultTextsAreRefusedWithAReason)
 {
-    for (const char *spec : {"", "81", "zz:silence", "81:explode", "81:patch:1ff", "81:truncate:x", "85/2:silence",
+    for (const char *faultText : {"", "81", "zz:silence", "81:explode", "81:patch:1ff", "81:truncate:x", "85/2:silence",
                              "8b:extra"}) {
         std::uint8_t cmd;
         emu::Fault f;
         std::string error;
-        EXPECT_FALSE(emu::ParseFault(spec, cmd, f, error)) << spec;
-        EXPECT_FALSE(error.empty()) << spec;
+        EXPECT_FALSE(emu::ParseFault(faultText, cmd, f, error)) << faultText;
+        EXPECT_FALSE(error.empty()) << faultText;
     }
 }
 
