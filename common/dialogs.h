@@ -6,6 +6,9 @@
 #include <QString>
 #include <QStringList>
 
+class QDialog;
+class QPrinter;
+
 namespace ui {
 
 // Flags and results keep the Win32 values the program's logic was written
@@ -42,6 +45,11 @@ public:
     // File dialogs: false when cancelled.
     virtual bool OpenFileName(QObject *owner, const FileRequest &request, QString &path) = 0;
     virtual bool SaveFileName(QObject *owner, const FileRequest &request, QString &path) = 0;
+    // The print dialog on printer (page range, file output); false when cancelled.
+    virtual bool PrintSetup(QObject *owner, QPrinter &printer) = 0;
+    // Runs one of the programs' own modal forms (already filled in by its
+    // caller) and returns its QDialog result (QDialog::Accepted or Rejected).
+    virtual int ExecForm(QDialog &form) = 0;
 };
 
 // The installed implementation. Before any is installed, a default one answers

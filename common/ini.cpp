@@ -166,8 +166,7 @@ void IniFile::WriteString(const QString &section, const QString &key, const QStr
             lines.insert(lines.begin() + pos, entry);
         }
     }
-    Save(lines);
-    lines_ = std::move(lines);
+    Commit(std::move(lines));
 }
 
 void IniFile::WriteInteger(const QString &section, const QString &key, int value)
@@ -192,8 +191,7 @@ void IniFile::EraseSection(const QString &section)
         return;
     std::vector<Line> lines = lines_;
     lines.erase(lines.begin() + s, lines.begin() + SectionEnd(s));
-    Save(lines);
-    lines_ = std::move(lines);
+    Commit(std::move(lines));
 }
 
 void IniFile::DeleteKey(const QString &section, const QString &key)
@@ -203,6 +201,20 @@ void IniFile::DeleteKey(const QString &section, const QString &key)
         return;
     std::vector<Line> lines = lines_;
     lines.erase(lines.begin() + k);
-    Save(lines);
+    Commit(std::move(lines));
+}
+
+void IniFile::Commit(std::vector<Line> &&lines)
+{
+    if (!batch_)
+        Save(lines);
     lines_ = std::move(lines);
+}
+
+void IniFile::BeginUpdate() { batch_ = true; }
+
+void IniFile::UpdateFile()
+{
+    Save(lines_);
+    batch_ = false;
 }

@@ -40,6 +40,15 @@ public:
     void EraseSection(const QString &section);
     void DeleteKey(const QString &section, const QString &key);
 
+    // A batch: after BeginUpdate the writes change only the copy in memory;
+    // UpdateFile then replaces the file once (a temporary beside it, renamed
+    // over it), keeping every line the batch did not write. A failure throws
+    // EIniFileException and leaves the old file byte for byte. A batch never
+    // committed writes nothing.
+    void BeginUpdate();
+    void UpdateFile();
+    bool Updating() const { return batch_; }
+
 private:
     struct Line {
         QString text;    // the whole line as it stands in the file
@@ -51,8 +60,11 @@ private:
     int FindKey(int sectionLine, const QString &key) const;
     int SectionEnd(int sectionLine) const;
     void Save(const std::vector<Line> &lines) const;
+    // Saves lines (unless in a batch) and takes them as the current content.
+    void Commit(std::vector<Line> &&lines);
     static Line Parse(const QString &text);
 
     QString path_;
     std::vector<Line> lines_;
+    bool batch_ = false;
 };

@@ -1,6 +1,9 @@
 #include "common/qtdialogs.h"
 #include "common/lang.h"
 #include <QApplication>
+#include <QDialog>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
@@ -99,4 +102,15 @@ bool QtDialogs::OpenFileName(QObject *owner, const ui::FileRequest &request, QSt
 bool QtDialogs::SaveFileName(QObject *owner, const ui::FileRequest &request, QString &path)
 {
     return RunFileDialog(owner, request, path, true);
+}
+
+bool QtDialogs::PrintSetup(QObject *owner, QPrinter &printer)
+{
+    QPrintDialog dlg(&printer, Window(owner));
+    return dlg.exec() == QDialog::Accepted;
+}
+
+int QtDialogs::ExecForm(QDialog &form)
+{
+    return form.exec();
 }

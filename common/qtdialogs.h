@@ -8,4 +8,6 @@ public:
     bool InputQuery(QObject *owner, const QString &caption, const QString &prompt, QString &value) override;
     bool OpenFileName(QObject *owner, const ui::FileRequest &request, QString &path) override;
     bool SaveFileName(QObject *owner, const ui::FileRequest &request, QString &path) override;
+    bool PrintSetup(QObject *owner, QPrinter &printer) override;
+    int ExecForm(QDialog &form) override;
 };

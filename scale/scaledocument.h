@@ -16,6 +16,10 @@ constexpr double TableStepMinimum = 0.001;
 // A table beyond this many rows comes from a step far too small for the
 // range; it is refused as a bad step rather than allocated.
 constexpr std::int64_t MaxTableRows = 10000000;
+// Length limits of the texts the scale file stores (Windows-1251 characters).
+constexpr int MaxAboutLength = 200; // ScaleEdit, the scale description
+constexpr int MaxNameLength = 8;    // XNameEdit, YNameEdit
+constexpr int MaxUnitsLength = 4;   // DescriptionEdit, the units
 // File the fitted coefficients go to, in the directory the program names.
 inline constexpr const char *CoefFileName = "scale.pol";
 
@@ -77,6 +81,12 @@ public:
     QString MaxText = QStringLiteral("100");
     QString StepText = QStringLiteral("1");
     QString MaxErrText = QStringLiteral("1");
+
+    // The texts the scale file stores (the window's edits bind to these).
+    QString AboutText;  // ScaleEdit
+    QString XNameText;  // XNameEdit
+    QString YNameText;  // YNameEdit
+    QString UnitsText;  // DescriptionEdit
 
     // Where "scale.pol" is written (the program's directory); empty: nowhere.
     QString CoefDirectory;

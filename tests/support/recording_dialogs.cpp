@@ -46,6 +46,25 @@ bool RecordingDialogs::SaveFileName(QObject *, const ui::FileRequest &request, Q
     return Take(savePaths, path);
 }
 
+bool RecordingDialogs::PrintSetup(QObject *, QPrinter &printer)
+{
+    if (printSetups.empty())
+        return false;
+    auto answer = std::move(printSetups.front());
+    printSetups.pop_front();
+    return answer(printer);
+}
+
+int RecordingDialogs::ExecForm(QDialog &form)
+{
+    ++formCount;
+    if (forms.empty())
+        return 0; // QDialog::Rejected
+    auto drive = std::move(forms.front());
+    forms.pop_front();
+    return drive(form);
+}
+
 QStringList RecordingDialogs::Texts() const
 {
     QStringList out;

@@ -2,6 +2,7 @@
 // A dialog seam for tests: records every request and answers from a script.
 #include "common/dialogs.h"
 #include <deque>
+#include <functional>
 #include <vector>
 
 struct RecordedMessage {
@@ -22,11 +23,20 @@ public:
     std::deque<QString> openPaths;    // next open-file answers; empty: cancelled
     std::deque<QString> savePaths;    // next save-file answers; empty: cancelled
     std::vector<ui::FileRequest> fileRequests;
+    // Next print dialogs: each sets up the printer (e.g. PDF output) and
+    // answers; empty: cancelled.
+    std::deque<std::function<bool(QPrinter &)>> printSetups;
+    // Next program forms: each drives the shown form (fills it, clicks its
+    // buttons) and returns the result ExecForm gives; empty: rejected.
+    std::deque<std::function<int(QDialog &)>> forms;
+    int formCount = 0;
 
     int Message(QObject *owner, const QString &text, const QString &caption, unsigned flags) override;
     bool InputQuery(QObject *owner, const QString &caption, const QString &prompt, QString &value) override;
     bool OpenFileName(QObject *owner, const ui::FileRequest &request, QString &path) override;
     bool SaveFileName(QObject *owner, const ui::FileRequest &request, QString &path) override;
+    bool PrintSetup(QObject *owner, QPrinter &printer) override;
+    int ExecForm(QDialog &form) override;
 
     // Texts of the recorded messages, in order.
     QStringList Texts() const;
