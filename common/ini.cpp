@@ -2,11 +2,15 @@
 #include "common/numtext.h"
 #include "common/win1251.h"
 #include <QFile>
-#include <QSaveFile>
+#include <QFileInfo>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
-bool SameName(const QString &a, const QString &b) { return a.compare(b, Qt::CaseInsensitive) == 0; }
+QString Fold(const QString &name) { return name.toCaseFolded(); }
 
 // A value in one pair of matching quotes loses them, as the profile functions do.
 QString Unquote(const QString &v)
@@ -16,77 +20,179 @@ QString Unquote(const QString &v)
     return v;
 }
 
+// CR, LF and NUL would split a line or end it early when read back.
+QString OneLine(QString text)
+{
+    for (QChar &c : text)
+        if (c == u'\r' || c == u'\n' || c == QChar(0))
+            c = u' ';
+    return text;
+}
+
+bool Blank(const QString &text) { return text.trimmed().isEmpty(); }
+
+void Append(QByteArray &out, const QString &text)
+{
+    for (QChar c : text) {
+        unsigned char b;
+        if (!cp1251::CharToByte(c.unicode(), b))
+            b = '?';
+        out.append(char(b));
+    }
+    out.append("\r\n", 2);
+}
+
+bool WriteAll(int fd, const char *data, qsizetype size)
+{
+    while (size > 0) {
+        ssize_t n = ::write(fd, data, size_t(size));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        data += n;
+        size -= n;
+    }
+    return true;
+}
+
+// Writes bytes to a temporary file beside path, flushes it and renames it
+// over path: the old file stays whole until the new one is complete.
+bool ReplaceFile(const QString &path, const QByteArray &bytes)
+{
+    QFileInfo info(path);
+    // A link stays a link: the file it points to is replaced.
+    const QString target = info.isSymLink() ? info.symLinkTarget() : info.absoluteFilePath();
+    const QFileInfo targetInfo(target);
+    const QByteArray dir = QFile::encodeName(targetInfo.absolutePath());
+    const QByteArray final = QFile::encodeName(target);
+    QByteArray temp = dir + "/." + QFile::encodeName(targetInfo.fileName()) + ".XXXXXX";
+
+    struct stat old;
+    const bool exists = ::stat(final.constData(), &old) == 0;
+    if (exists && !S_ISREG(old.st_mode))
+        return false; // a directory or device where the file should be
+    int fd = ::mkstemp(temp.data());
+    if (fd < 0)
+        return false;
+    mode_t mode;
+    if (exists) {
+        mode = old.st_mode & 07777;
+    } else {
+        mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode = 0666 & ~mask;
+    }
+    bool ok = ::fchmod(fd, mode) == 0 && WriteAll(fd, bytes.constData(), bytes.size()) && ::fsync(fd) == 0;
+    ok = ::close(fd) == 0 && ok;
+    if (!ok || ::rename(temp.constData(), final.constData()) != 0) {
+        ::unlink(temp.constData());
+        return false;
+    }
+    // The rename itself reaches the disk with the directory.
+    int dirFd = ::open(dir.constData(), O_RDONLY | O_DIRECTORY);
+    if (dirFd >= 0) {
+        ::fsync(dirFd);
+        ::close(dirFd);
+    }
+    return true;
+}
+
 } // namespace
 
-IniFile::Line IniFile::Parse(const QString &text)
+void IniFile::Section::IndexKeys()
 {
-    Line line;
-    line.text = text;
+    keys.clear();
+    // insert() keeps the last it is given; the first line of a key is the one read.
+    for (int i = int(lines.size()) - 1; i >= 0; --i)
+        if (!lines[size_t(i)].key.isEmpty())
+            keys.insert(Fold(lines[size_t(i)].key), i);
+}
+
+void IniFile::Content::IndexSections()
+{
+    index.clear();
+    for (int s = int(sections.size()) - 1; s >= 1; --s)
+        index.insert(Fold(sections[size_t(s)].name), s);
+}
+
+void IniFile::AddLine(const QString &text)
+{
+    std::vector<Section> &sections = content_.sections;
     QString t = text.trimmed();
     if (t.startsWith('[')) {
         qsizetype close = t.indexOf(']');
-        line.section = (close < 0 ? t.mid(1) : t.mid(1, close - 1)).trimmed();
-        if (line.section.isEmpty())
-            line.section = QStringLiteral("[]"); // never matches a real name lookup of ""
-        return line;
+        Section s;
+        s.name = (close < 0 ? t.mid(1) : t.mid(1, close - 1)).trimmed();
+        s.header = text;
+        QString folded = Fold(s.name);
+        if (!content_.index.contains(folded))
+            content_.index.insert(folded, int(sections.size()));
+        sections.push_back(std::move(s));
+        return;
     }
-    if (t.isEmpty() || t.startsWith(';'))
-        return line;
+    Section &s = sections.back();
+    Line line;
+    line.text = text;
     qsizetype eq = t.indexOf('=');
-    if (eq <= 0)
-        return line;
-    line.key = t.left(eq).trimmed();
-    line.value = t.mid(eq + 1).trimmed();
-    return line;
+    if (!t.startsWith(';') && eq > 0) {
+        line.key = t.left(eq).trimmed();
+        line.value = t.mid(eq + 1).trimmed();
+        QString folded = Fold(line.key);
+        if (!s.keys.contains(folded))
+            s.keys.insert(folded, int(s.lines.size()));
+    }
+    s.lines.push_back(std::move(line));
 }
 
 IniFile::IniFile(const QString &path) : path_(path)
 {
+    content_.sections.emplace_back();
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
         return;
-    QString text = cp1251::Decode(f.readAll());
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    text.replace('\r', '\n');
-    QStringList rows = text.split('\n');
-    if (!rows.isEmpty() && rows.back().isEmpty())
-        rows.removeLast();
-    for (const QString &row : rows)
-        lines_.push_back(Parse(row));
+    QByteArray bytes = f.read(MaxFileSize + 1);
+    if (bytes.size() > MaxFileSize) {
+        truncated_ = true;
+        bytes.truncate(MaxFileSize);
+        // A cut line is no line of the file.
+        qsizetype end = bytes.lastIndexOf('\n');
+        bytes.truncate(end < 0 ? 0 : end + 1);
+    }
+    const QString text = cp1251::Decode(bytes);
+    const qsizetype n = text.size();
+    qsizetype start = 0;
+    while (start < n) {
+        qsizetype end = start;
+        while (end < n && text[end] != u'\r' && text[end] != u'\n')
+            ++end;
+        AddLine(text.mid(start, end - start));
+        if (end < n && text[end] == u'\r' && end + 1 < n && text[end + 1] == u'\n')
+            ++end;
+        start = end + 1;
+    }
 }
 
 int IniFile::FindSection(const QString &section) const
 {
-    for (size_t i = 0; i < lines_.size(); ++i)
-        if (!lines_[i].section.isEmpty() && SameName(lines_[i].section, section))
-            return int(i);
-    return -1;
+    return content_.index.value(Fold(section), -1);
 }
 
-int IniFile::SectionEnd(int sectionLine) const
+const IniFile::Line *IniFile::Find(const QString &section, const QString &key) const
 {
-    size_t i = size_t(sectionLine) + 1;
-    while (i < lines_.size() && lines_[i].section.isEmpty())
-        ++i;
-    return int(i);
-}
-
-int IniFile::FindKey(int sectionLine, const QString &key) const
-{
-    if (sectionLine < 0)
-        return -1;
-    int end = SectionEnd(sectionLine);
-    for (int i = sectionLine + 1; i < end; ++i)
-        if (!lines_[size_t(i)].key.isEmpty() && SameName(lines_[size_t(i)].key, key))
-            return i;
-    return -1;
+    int s = FindSection(section);
+    if (s < 0)
+        return nullptr;
+    const Section &sec = content_.sections[size_t(s)];
+    int k = sec.keys.value(Fold(key), -1);
+    return k < 0 ? nullptr : &sec.lines[size_t(k)];
 }
 
 bool IniFile::SectionExists(const QString &section) const { return FindSection(section) >= 0; }
 
 bool IniFile::ValueExists(const QString &section, const QString &key) const
 {
-    return FindKey(FindSection(section), key) >= 0;
+    return Find(section, key) != nullptr;
 }
 
 QStringList IniFile::ReadSection(const QString &section) const
@@ -95,17 +201,19 @@ QStringList IniFile::ReadSection(const QString &section) const
     int s = FindSection(section);
     if (s < 0)
         return keys;
-    int end = SectionEnd(s);
-    for (int i = s + 1; i < end; ++i)
-        if (!lines_[size_t(i)].key.isEmpty())
-            keys << lines_[size_t(i)].key;
+    for (const Line &l : content_.sections[size_t(s)].lines)
+        if (!l.key.isEmpty())
+            keys << l.key;
     return keys;
 }
 
 QString IniFile::ReadString(const QString &section, const QString &key, const QString &def) const
 {
-    int k = FindKey(FindSection(section), key);
-    return k < 0 ? def : Unquote(lines_[size_t(k)].value);
+    const Line *l = Find(section, key);
+    if (!l)
+        return def;
+    qsizetype nul = l->value.indexOf(QChar(0));
+    return Unquote(nul < 0 ? l->value : l->value.left(nul).trimmed());
 }
 
 int IniFile::ReadInteger(const QString &section, const QString &key, int def) const
@@ -125,48 +233,86 @@ bool IniFile::ReadBool(const QString &section, const QString &key, bool def) con
     return ReadInteger(section, key, def ? 1 : 0) != 0;
 }
 
-void IniFile::Save(const std::vector<Line> &lines) const
+void IniFile::Save() const
 {
     QByteArray bytes;
-    for (const Line &l : lines) {
-        bytes += cp1251::Encode(l.text);
-        bytes += "\r\n";
+    qsizetype size = 0;
+    for (const Section &s : content_.sections) {
+        size += s.header.size() + 2;
+        for (const Line &l : s.lines)
+            size += l.text.size() + 2;
     }
-    // A whole new file replaces the old one only once it is written, so a
-    // full disk never leaves a half file where the user's scale was.
-    QSaveFile f(path_);
-    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size() || !f.commit())
+    bytes.reserve(size);
+    for (const Section &s : content_.sections) {
+        if (&s != &content_.sections.front())
+            Append(bytes, s.header);
+        for (const Line &l : s.lines)
+            Append(bytes, l.text);
+    }
+    // A file read only in part would lose its tail.
+    if (truncated_ || !ReplaceFile(path_, bytes))
         throw EIniFileException("Unable to write to " + path_.toStdString());
 }
 
-void IniFile::WriteString(const QString &section, const QString &key, const QString &value)
+template <typename Change> void IniFile::Apply(Change change)
 {
-    std::vector<Line> lines = lines_;
-    Line entry = Parse(key + '=' + value);
-    entry.text = key + '=' + value;
-    entry.key = key;
-    entry.value = value.trimmed();
-    int s = FindSection(section);
-    if (s < 0) {
-        if (!lines.empty() && !lines.back().text.trimmed().isEmpty())
-            lines.push_back(Parse(QString()));
-        lines.push_back(Parse('[' + section + ']'));
-        lines.push_back(entry);
-    } else {
-        int k = FindKey(s, key);
-        if (k >= 0) {
-            entry.text = lines_[size_t(k)].key + '=' + value; // keeps the key's spelling
-            entry.key = lines_[size_t(k)].key;
-            lines[size_t(k)] = entry;
-        } else {
-            // After the section's last key, before blank lines that separate it.
-            int pos = SectionEnd(s);
-            while (pos - 1 > s && lines_[size_t(pos - 1)].key.isEmpty() && lines_[size_t(pos - 1)].text.trimmed().isEmpty())
-                --pos;
-            lines.insert(lines.begin() + pos, entry);
-        }
+    if (batch_) {
+        change();
+        return;
     }
-    Commit(std::move(lines));
+    Content before = content_; // shares the texts; cheap beside the file write
+    change();
+    try {
+        Save();
+    } catch (...) {
+        content_ = std::move(before);
+        throw;
+    }
+}
+
+void IniFile::WriteString(const QString &sectionName, const QString &keyName, const QString &text)
+{
+    const QString section = OneLine(sectionName);
+    const QString key = OneLine(keyName);
+    const QString value = OneLine(text);
+    Apply([&] {
+        std::vector<Section> &sections = content_.sections;
+        int s = FindSection(section);
+        if (s < 0) {
+            // A blank line parts the new section from the last line of the file.
+            const Section &last = sections.back();
+            const QString &lastLine = last.lines.empty() ? last.header : last.lines.back().text;
+            if (sections.size() > 1 || !last.lines.empty())
+                if (!Blank(lastLine))
+                    sections.back().lines.push_back(Line());
+            Section fresh;
+            fresh.name = section;
+            fresh.header = '[' + section + ']';
+            s = int(sections.size());
+            sections.push_back(std::move(fresh));
+            content_.index.insert(Fold(section), s);
+        }
+        Section &sec = sections[size_t(s)];
+        const QString folded = Fold(key);
+        int k = sec.keys.value(folded, -1);
+        if (k >= 0) {
+            Line &l = sec.lines[size_t(k)];
+            l.text = l.key + '=' + value; // keeps the key's spelling
+            l.value = value.trimmed();
+            return;
+        }
+        Line entry;
+        entry.text = key + '=' + value;
+        entry.key = key.trimmed();
+        entry.value = value.trimmed();
+        // After the section's last line, before blank lines that part it
+        // from the next section.
+        size_t pos = sec.lines.size();
+        while (pos > 0 && sec.lines[pos - 1].key.isEmpty() && Blank(sec.lines[pos - 1].text))
+            --pos;
+        sec.lines.insert(sec.lines.begin() + qsizetype(pos), std::move(entry));
+        sec.keys.insert(folded, int(pos));
+    });
 }
 
 void IniFile::WriteInteger(const QString &section, const QString &key, int value)
@@ -189,32 +335,31 @@ void IniFile::EraseSection(const QString &section)
     int s = FindSection(section);
     if (s < 0)
         return;
-    std::vector<Line> lines = lines_;
-    lines.erase(lines.begin() + s, lines.begin() + SectionEnd(s));
-    Commit(std::move(lines));
+    Apply([&] {
+        content_.sections.erase(content_.sections.begin() + s);
+        content_.IndexSections();
+    });
 }
 
 void IniFile::DeleteKey(const QString &section, const QString &key)
 {
-    int k = FindKey(FindSection(section), key);
+    int s = FindSection(section);
+    if (s < 0)
+        return;
+    int k = content_.sections[size_t(s)].keys.value(Fold(key), -1);
     if (k < 0)
         return;
-    std::vector<Line> lines = lines_;
-    lines.erase(lines.begin() + k);
-    Commit(std::move(lines));
-}
-
-void IniFile::Commit(std::vector<Line> &&lines)
-{
-    if (!batch_)
-        Save(lines);
-    lines_ = std::move(lines);
+    Apply([&] {
+        Section &sec = content_.sections[size_t(s)];
+        sec.lines.erase(sec.lines.begin() + k);
+        sec.IndexKeys();
+    });
 }
 
 void IniFile::BeginUpdate() { batch_ = true; }
 
 void IniFile::UpdateFile()
 {
-    Save(lines_);
     batch_ = false;
+    Save();
 }

@@ -1,11 +1,18 @@
 #include "common/ini.h"
 #include "common/numtext.h"
 #include "common/win1251.h"
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
+#include <csignal>
 #include <gtest/gtest.h>
+#include <string>
+#include <sys/inotify.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -112,4 +119,225 @@ TEST_F(Ini, EraseAndDelete)
     EXPECT_EQ(Get(p), QByteArray("[A]\r\nj=2\r\n"));
     EXPECT_FALSE(ini.ValueExists("A", "k"));
     EXPECT_TRUE(ini.ValueExists("A", "j"));
+}
+
+namespace {
+
+// What happened in a directory, as inotify saw it.
+struct DirEvents {
+    int creates = 0;
+    std::vector<std::string> movedTo;
+    std::vector<std::string> modified; // names written in place
+};
+
+class DirWatch {
+public:
+    explicit DirWatch(const QString &dir)
+    {
+        fd_ = inotify_init1(IN_NONBLOCK);
+        inotify_add_watch(fd_, dir.toLocal8Bit().constData(), IN_CREATE | IN_MOVED_TO | IN_MODIFY);
+    }
+    ~DirWatch() { close(fd_); }
+    bool Ok() const { return fd_ >= 0; }
+    DirEvents Take()
+    {
+        DirEvents e;
+        alignas(inotify_event) char buf[65536];
+        for (;;) {
+            ssize_t n = read(fd_, buf, sizeof buf);
+            if (n <= 0)
+                break;
+            for (char *p = buf; p < buf + n;) {
+                auto *ev = reinterpret_cast<inotify_event *>(p);
+                std::string name = ev->len ? ev->name : "";
+                if (ev->mask & IN_CREATE)
+                    ++e.creates;
+                if (ev->mask & IN_MOVED_TO)
+                    e.movedTo.push_back(name);
+                if (ev->mask & IN_MODIFY)
+                    e.modified.push_back(name);
+                p += sizeof(inotify_event) + ev->len;
+            }
+        }
+        return e;
+    }
+
+private:
+    int fd_;
+};
+
+ino_t Inode(const QString &path)
+{
+    struct stat st{};
+    stat(path.toLocal8Bit().constData(), &st);
+    return st.st_ino;
+}
+
+} // namespace
+
+TEST_F(Ini, BatchReplacesTheFileOnceByOneRename)
+{
+    numtext::SetDecimalSeparator(',');
+    QString p = Path("scale.scl3");
+    Put(p, "[Points]\r\nCount=10\r\n");
+    chmod(p.toLocal8Bit().constData(), 0640);
+    const ino_t before = Inode(p);
+    DirWatch watch(dir.path());
+    ASSERT_TRUE(watch.Ok());
+
+    IniFile ini(p);
+    ini.BeginUpdate();
+    EXPECT_TRUE(ini.Updating());
+    for (int i = 0; i < 57; ++i) {
+        ini.WriteFloat("Points", QString("X%1").arg(i), i + 0.5);
+        ini.WriteFloat("Points", QString("Y%1").arg(i), -i);
+    }
+    ini.WriteInteger("Points", "Count", 57);
+    DirEvents idle = watch.Take();
+    EXPECT_EQ(idle.creates, 0);
+    EXPECT_TRUE(idle.movedTo.empty());
+    EXPECT_EQ(Get(p), QByteArray("[Points]\r\nCount=10\r\n")); // nothing on disk yet
+
+    ini.UpdateFile();
+    EXPECT_FALSE(ini.Updating());
+    DirEvents e = watch.Take();
+    EXPECT_EQ(e.creates, 1); // one temporary
+    ASSERT_EQ(e.movedTo.size(), 1u);
+    EXPECT_EQ(e.movedTo[0], "scale.scl3");
+    for (const std::string &name : e.modified)
+        EXPECT_NE(name, "scale.scl3") << "written in place";
+    EXPECT_NE(Inode(p), before);
+    struct stat st{};
+    stat(p.toLocal8Bit().constData(), &st);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"scale.scl3"});
+    QByteArray bytes = Get(p);
+    EXPECT_TRUE(bytes.startsWith("[Points]\r\nCount=57\r\nX0=0,5\r\nY0=0\r\nX1=1,5\r\nY1=-1\r\n"));
+    EXPECT_TRUE(bytes.endsWith("X56=56,5\r\nY56=-56\r\n"));
+    numtext::SetDecimalSeparator('.');
+}
+
+TEST_F(Ini, BatchKeepsEveryLineItDoesNotWrite)
+{
+    QString p = Path("keep.ini");
+    const QByteArray old = "; comment first\r\n[Scale]\r\nAbout=~old\r\nForeign = kept  \r\n; inside\r\n\r\n"
+                           "[Points]\r\nCount=10\r\nX9=9\r\nY9=9\r\n\r\n[Other]\nz=1\n";
+    Put(p, old);
+    IniFile ini(p);
+    ini.BeginUpdate();
+    ini.WriteString("SCALE", "about", "~new");
+    ini.WriteString("Scale", "XName", "~x");
+    ini.WriteInteger("Points", "Count", 3);
+    ini.WriteString("Fresh", "k", "v");
+    ini.UpdateFile();
+    EXPECT_EQ(Get(p), QByteArray("; comment first\r\n[Scale]\r\nAbout=~new\r\nForeign = kept  \r\n; inside\r\n"
+                                 "XName=~x\r\n\r\n[Points]\r\nCount=3\r\nX9=9\r\nY9=9\r\n\r\n[Other]\r\nz=1\r\n"
+                                 "\r\n[Fresh]\r\nk=v\r\n"));
+}
+
+TEST_F(Ini, UnwritableTargetKeepsTheOldFileByteForByte)
+{
+    // Real failures for root too: a file that may not grow, a directory
+    // where the file should be, a folder that is a regular file.
+    QString p = Path("old.scl3");
+    const QByteArray old = "[File]\r\nHandle=old\r\n";
+    Put(p, old);
+    IniFile ini(p);
+    ini.BeginUpdate();
+    for (int i = 0; i < 2000; ++i)
+        ini.WriteInteger("Points", QString("X%1").arg(i), i);
+    struct rlimit saved{};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    struct rlimit small = saved;
+    small.rlim_cur = 1024;
+    auto oldSignal = signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    try {
+        ini.UpdateFile();
+        ADD_FAILURE() << "a file over the size limit was written";
+    } catch (const EIniFileException &e) {
+        EXPECT_EQ(std::string(e.what()), "Unable to write to " + p.toStdString());
+    }
+    setrlimit(RLIMIT_FSIZE, &saved);
+    signal(SIGXFSZ, oldSignal);
+    EXPECT_EQ(Get(p), old);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"old.scl3"}) << "temporary left";
+    // The failed batch is over; the content stays for a later write.
+    EXPECT_FALSE(ini.Updating());
+    EXPECT_EQ(ini.ReadInteger("Points", "X1999", -1), 1999);
+
+    QString d = Path("adir.scl3");
+    ASSERT_TRUE(QDir(dir.path()).mkdir("adir.scl3"));
+    Put(d + "/inside", "x");
+    IniFile onDir(d);
+    onDir.BeginUpdate();
+    onDir.WriteString("File", "Handle", "x");
+    EXPECT_THROW(onDir.UpdateFile(), EIniFileException);
+    EXPECT_TRUE(QFileInfo(d).isDir());
+    EXPECT_EQ(Get(d + "/inside"), QByteArray("x"));
+
+    IniFile underFile(p + "/sub.scl3");
+    underFile.BeginUpdate();
+    underFile.WriteString("File", "Handle", "x");
+    EXPECT_THROW(underFile.UpdateFile(), EIniFileException);
+    EXPECT_EQ(Get(p), old);
+}
+
+TEST_F(Ini, FailedSingleWriteLeavesTheObjectAsItWas)
+{
+    QString d = Path("target");
+    ASSERT_TRUE(QDir(dir.path()).mkdir("target"));
+    IniFile ini(d);
+    EXPECT_THROW(ini.WriteString("S", "K", "V"), EIniFileException);
+    EXPECT_FALSE(ini.SectionExists("S"));
+    EXPECT_EQ(ini.ReadString("S", "K", "none"), "none");
+}
+
+TEST_F(Ini, LineBreaksAndNulNeverReachTheFile)
+{
+    QString p = Path("lines.ini");
+    IniFile ini(p);
+    ini.WriteString("S", "About", QString("~one\r\ntwo") + QChar(0) + "three\rfour\nfive");
+    ini.WriteString("S\nX", "K\r", "v");
+    EXPECT_EQ(Get(p), QByteArray("[S]\r\nAbout=~one  two three four five\r\n\r\n[S X]\r\nK =v\r\n"));
+    IniFile back(p);
+    EXPECT_EQ(back.ReadSection("S"), QStringList{"About"});
+    EXPECT_EQ(back.ReadString("S", "About", ""), "~one  two three four five");
+}
+
+TEST_F(Ini, FirstSectionAndFirstKeyOfDuplicatesAreRead)
+{
+    QString p = Path("dup.ini");
+    Put(p, QByteArray("[a]\r\nk=1\r\nK=2\r\n[A]\r\nk=3\r\nj=4\r\n[b]\r\nv=x") + QByteArray(1, '\0') + "y\r\n");
+    IniFile ini(p);
+    EXPECT_EQ(ini.ReadInteger("A", "k", 0), 1);
+    EXPECT_FALSE(ini.ValueExists("a", "j")); // only the first [a] counts
+    EXPECT_EQ(ini.ReadString("B", "V", ""), "x"); // up to the NUL
+    ini.WriteInteger("A", "K", 5);
+    EXPECT_TRUE(Get(p).startsWith("[a]\r\nk=5\r\nK=2\r\n[A]\r\nk=3\r\n"));
+    ini.DeleteKey("a", "k");
+    EXPECT_EQ(ini.ReadInteger("a", "k", 0), 2); // the next of that name comes forward
+    ini.EraseSection("a");
+    EXPECT_EQ(ini.ReadInteger("a", "k", 0), 3); // and the next section of that name
+}
+
+TEST_F(Ini, HugeFileIsReadInPartAndNeverWrittenBack)
+{
+    QString p = Path("huge.ini");
+    QByteArray head = "[S]\r\nK=1\r\n";
+    {
+        QFile f(p);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(head);
+        QByteArray chunk(1 << 20, 'z');
+        for (int i = 0; i < 17; ++i)
+            f.write(chunk);
+    }
+    const qint64 size = QFileInfo(p).size();
+    IniFile ini(p);
+    EXPECT_TRUE(ini.Truncated());
+    EXPECT_EQ(ini.ReadInteger("S", "K", 0), 1);
+    EXPECT_THROW(ini.WriteInteger("S", "K", 2), EIniFileException);
+    EXPECT_EQ(QFileInfo(p).size(), size);
+    EXPECT_EQ(ini.ReadInteger("S", "K", 0), 1);
 }
