@@ -188,28 +188,35 @@ bool ScaleDocument::BuildTable(double w, std::int64_t rows)
     TableLines.reserve(TableCount);
     const int decimals = TableDecimals();
     const double s = TableStep;
+    // The extremes change only with a whole table: a refused one leaves those
+    // of the last table that had rows, never partial or infinite ones.
+    double xMin = TableXMin, xMax = TableXMax, yMin = TableYMin, yMax = TableYMax;
     for (int r = 0; r < TableCount; ++r) {
         const double v = Approximate(w);
         TableY[r] = v;
         TableX[r] = w;
         w = w + s;
         if (r == 0) {
-            TableXMin = TableXMax = TableX[0];
-            TableYMin = TableYMax = v;
+            xMin = xMax = TableX[0];
+            yMin = yMax = v;
         } else {
-            if (TableX[r] < TableXMin)
-                TableXMin = TableX[r];
-            if (TableX[r] > TableXMax)
-                TableXMax = TableX[r];
-            if (v < TableYMin)
-                TableYMin = v;
-            if (v > TableYMax)
-                TableYMax = v;
+            if (TableX[r] < xMin)
+                xMin = TableX[r];
+            if (TableX[r] > xMax)
+                xMax = TableX[r];
+            if (v < yMin)
+                yMin = v;
+            if (v > yMax)
+                yMax = v;
         }
         if (!std::isfinite(v))
             return false;
         TableLines.append(TableRowText(TableX[r], v, decimals));
     }
+    TableXMin = xMin;
+    TableXMax = xMax;
+    TableYMin = yMin;
+    TableYMax = yMax;
     return true;
 }
 
