@@ -3,6 +3,7 @@
 #include "common/win1251.h"
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -151,7 +152,15 @@ IniFile::IniFile(const QString &path) : path_(path)
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
         return;
-    QByteArray bytes = f.read(MaxFileSize + 1);
+    // Sized by the file, so a small file costs no large buffer; a stream or a
+    // growing file is read on in pieces up to the cap.
+    QByteArray bytes = f.read(std::min(f.size(), MaxFileSize + 1));
+    while (bytes.size() <= MaxFileSize) {
+        const QByteArray more = f.read(std::min<qint64>(1 << 16, MaxFileSize + 1 - bytes.size()));
+        if (more.isEmpty())
+            break;
+        bytes += more;
+    }
     if (bytes.size() > MaxFileSize) {
         truncated_ = true;
         bytes.truncate(MaxFileSize);
