@@ -1,0 +1,248 @@
+#include "common/dialogs.h"
+#include "common/lang.h"
+#include "common/numtext.h"
+#include "designer/graphxy.h"
+#include "tests/support/recording_dialogs.h"
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <gtest/gtest.h>
+#include <functional>
+
+namespace {
+
+class NetSizeFormTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        numtext::SetDecimalSeparator(',');
+        English = false;
+    }
+    void TearDown() override
+    {
+        English = false;
+        numtext::SetDecimalSeparator('.');
+    }
+
+    // Queues one run of the form: drive fills it and clicks; the form's own
+    // result is what the run gives back.
+    void Drive(std::function<void(TNetSizeForm &)> drive)
+    {
+        dialogs.forms.push_back([drive](QDialog &d) {
+            drive(static_cast<TNetSizeForm &>(d));
+            return d.result();
+        });
+    }
+
+    RecordingDialogs dialogs;
+    TNetSizeForm form;
+};
+
+struct Range {
+    double xMin, xMax, yMin, yMax;
+};
+
+} // namespace
+
+TEST_F(NetSizeFormTest, ShowsTheRangeWithCommaAndCaptionsInBothLanguages)
+{
+    for (bool english : {false, true}) {
+        English = english;
+        QStringList shown;
+        QStringList labels;
+        Drive([&](TNetSizeForm &f) {
+            shown << f.windowTitle() << f.MinXEdit->text() << f.MaxXEdit->text() << f.MinYEdit->text()
+                  << f.MaxYEdit->text();
+            labels << f.Label2->text() << f.Label1->text() << f.Label4->text() << f.Label3->text()
+                   << f.OkButton->text() << f.BitBtn2->text();
+        });
+        double a = 1.5, b = 1234.56789, c = -0.0004, d = -2.25;
+        EXPECT_FALSE(form.Execute(a, b, c, d));
+        EXPECT_EQ(shown.mid(1), QStringList({"1,5", "1234,568", "0", "-2,25"}));
+        if (!english) {
+            EXPECT_EQ(shown[0], QString::fromUtf8("Размер графика"));
+            EXPECT_EQ(labels, QStringList({QString::fromUtf8("Минимальное значение оси X"),
+                                           QString::fromUtf8("Максимальное значение оси X"),
+                                           QString::fromUtf8("Минимальное значение оси Y"),
+                                           QString::fromUtf8("Максимальное значение оси Y"), "OK",
+                                           QString::fromUtf8("Отмена")}));
+        } else {
+            EXPECT_EQ(shown[0], "Graph size");
+            EXPECT_EQ(labels, QStringList({"Minimum axis X value", "Maximum axis X value", "Minimum axis Y value",
+                                           "Maximum axis Y value", "OK", "Cancel"}));
+        }
+    }
+    EXPECT_EQ(form.objectName(), "NetSizeForm");
+    EXPECT_TRUE(form.OkButton->isDefault());
+    EXPECT_EQ(dialogs.formCount, 2);
+}
+
+TEST_F(NetSizeFormTest, UntouchedEditsKeepTheirValuesExactly)
+{
+    // A finely zoomed range reads "0" in all four edits.
+    Range r{0.000123456789, 0.000234567891, -0.0000987654321, 0.0004999};
+    Drive([](TNetSizeForm &f) { f.OkButton->click(); });
+    Range in = r;
+    ASSERT_TRUE(form.Execute(in.xMin, in.xMax, in.yMin, in.yMax));
+    EXPECT_EQ(in.xMin, r.xMin);
+    EXPECT_EQ(in.xMax, r.xMax);
+    EXPECT_EQ(in.yMin, r.yMin);
+    EXPECT_EQ(in.yMax, r.yMax);
+
+    // A typed edit is read with ','; the others stay exact.
+    Drive([](TNetSizeForm &f) {
+        f.MaxXEdit->setText("1,5");
+        f.MinYEdit->setText(" -2,25E1");
+        f.OkButton->click();
+    });
+    ASSERT_TRUE(form.Execute(in.xMin, in.xMax, in.yMin, in.yMax));
+    EXPECT_EQ(in.xMin, r.xMin);
+    EXPECT_EQ(in.xMax, 1.5);
+    EXPECT_EQ(in.yMin, -22.5);
+    EXPECT_EQ(in.yMax, r.yMax);
+    EXPECT_TRUE(dialogs.messages.empty());
+
+    // Each run shows the values it is given, not the last texts.
+    QString shown;
+    Drive([&](TNetSizeForm &f) {
+        shown = f.MaxXEdit->text();
+        f.OkButton->click();
+    });
+    double a = 0, b = 7, c = 0, d = 1;
+    ASSERT_TRUE(form.Execute(a, b, c, d));
+    EXPECT_EQ(shown, "7");
+    EXPECT_EQ(b, 7.0);
+}
+
+TEST_F(NetSizeFormTest, CancelAndEscapeChangeNothing)
+{
+    Drive([](TNetSizeForm &f) {
+        f.MinXEdit->setText("5");
+        f.BitBtn2->click();
+    });
+    Drive([](TNetSizeForm &f) {
+        f.MinXEdit->setText("5");
+        f.show();
+        QTest::keyClick(f.MinXEdit, Qt::Key_Escape);
+    });
+    for (int run = 0; run < 2; ++run) {
+        double a = 1, b = 2, c = 3, d = 4;
+        EXPECT_FALSE(form.Execute(a, b, c, d));
+        EXPECT_EQ(a, 1.0);
+        EXPECT_EQ(b, 2.0);
+        EXPECT_EQ(c, 3.0);
+        EXPECT_EQ(d, 4.0);
+    }
+    EXPECT_FALSE(form.isVisible());
+}
+
+TEST_F(NetSizeFormTest, EachBadFieldGetsItsOwnMessageAndTheDialogStaysOpen)
+{
+    struct Case {
+        int field; // 0 MinX, 1 MaxX, 2 MinY, 3 MaxY
+        const char *text;
+        const char *russian;
+        const char *english;
+    };
+    const Case cases[] = {
+        {0, "abc", "Недопустимое минимальное значение по оси \u0425 !", "Wrong minimum axis X value!"},
+        {1, "1.5", "Недопустимое максимальное значение по оси \u0425 !", "Wrong maximum axis X value!"},
+        {2, "", "Недопустимое минимальное значение по оси Y !", "Wrong minimum axis Y value!"},
+        {3, "1E309", "Недопустимое максимальное значение по оси Y !", "Wrong maximum axis Y value!"},
+        {0, "INF", "Недопустимое минимальное значение по оси \u0425 !", "Wrong minimum axis X value!"},
+        {2, "nan", "Недопустимое минимальное значение по оси Y !", "Wrong minimum axis Y value!"},
+        {1, "-1E309", "Недопустимое максимальное значение по оси \u0425 !", "Wrong maximum axis X value!"},
+    };
+    for (const Case &c : cases) {
+        for (bool english : {false, true}) {
+            SCOPED_TRACE(std::string(c.text) + (english ? " en" : " ru"));
+            English = english;
+            dialogs.Clear();
+            bool acceptedAtFirst = true;
+            Drive([&](TNetSizeForm &f) {
+                QLineEdit *edits[] = {f.MinXEdit, f.MaxXEdit, f.MinYEdit, f.MaxYEdit};
+                edits[c.field]->setText(QString::fromUtf8(c.text));
+                f.OkButton->click();
+                acceptedAtFirst = f.result() == QDialog::Accepted;
+                edits[c.field]->setText("9"); // mended, then OK again
+                f.OkButton->click();
+            });
+            double v[4] = {1, 2, 3, 4};
+            ASSERT_TRUE(form.Execute(v[0], v[1], v[2], v[3]));
+            EXPECT_FALSE(acceptedAtFirst);
+            ASSERT_EQ(dialogs.messages.size(), 1u);
+            const RecordedMessage &m = dialogs.messages[0];
+            EXPECT_EQ(m.text, QString::fromUtf8(english ? c.english : c.russian));
+            EXPECT_EQ(m.caption, english ? QString("Graph size") : QString::fromUtf8("Размер графика"));
+            EXPECT_EQ(m.flags, unsigned(ui::MbOk | ui::MbIconError));
+            EXPECT_EQ(v[c.field], 9.0);
+        }
+    }
+    // The x messages write the Cyrillic letter, the labels the Latin one.
+    English = false;
+    dialogs.Clear();
+    Drive([](TNetSizeForm &f) {
+        f.MinXEdit->setText("x");
+        f.MaxYEdit->setText("x");
+        f.OkButton->click();
+    });
+    double a = 0, b = 1, c = 0, d = 1;
+    EXPECT_FALSE(form.Execute(a, b, c, d));
+    ASSERT_EQ(dialogs.messages.size(), 1u) << "only the first bad field is reported";
+    EXPECT_TRUE(dialogs.messages[0].text.contains(QChar(0x0425)));
+    EXPECT_FALSE(dialogs.messages[0].text.contains(u'X'));
+    EXPECT_TRUE(form.Label2->text().endsWith(u'X'));
+}
+
+TEST_F(NetSizeFormTest, ASpanBeyondTheDoublesIsRefusedAtItsMaximum)
+{
+    Drive([](TNetSizeForm &f) {
+        f.MinXEdit->setText("-1E308");
+        f.MaxXEdit->setText("1E308");
+        f.OkButton->click();
+    });
+    double a = 0, b = 1, c = 0, d = 1;
+    EXPECT_FALSE(form.Execute(a, b, c, d));
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text, QString::fromUtf8("Недопустимое максимальное значение по оси \u0425 !"));
+    EXPECT_EQ(a, 0.0);
+    EXPECT_EQ(b, 1.0);
+
+    // Large but drawable ends pass, reversed pairs too (the graph orders them).
+    Drive([](TNetSizeForm &f) {
+        f.MinYEdit->setText("1E300");
+        f.MaxYEdit->setText("-1E300");
+        f.OkButton->click();
+    });
+    ASSERT_TRUE(form.Execute(a, b, c, d));
+    EXPECT_EQ(c, 1e300);
+    EXPECT_EQ(d, -1e300);
+}
+
+TEST_F(NetSizeFormTest, AFailedOkLeavesTheFocusWhereItWasAndEnterIsOk)
+{
+    QWidget *focusAfter = nullptr;
+    bool visibleAfter = false;
+    Drive([&](TNetSizeForm &f) {
+        f.show();
+        f.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
+        f.MaxYEdit->setFocus();
+        f.MinXEdit->setText("bad");
+        QTest::keyClick(f.MaxYEdit, Qt::Key_Return); // the default button
+        QApplication::processEvents();
+        focusAfter = QApplication::focusWidget();
+        visibleAfter = f.isVisible();
+        f.MinXEdit->setText("0,5");
+        QTest::keyClick(f.MaxYEdit, Qt::Key_Return);
+    });
+    double a = 0, b = 1, c = 0, d = 1;
+    ASSERT_TRUE(form.Execute(a, b, c, d));
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(focusAfter, form.MaxYEdit);
+    EXPECT_TRUE(visibleAfter);
+    EXPECT_EQ(a, 0.5);
+    EXPECT_FALSE(form.isVisible());
+}
