@@ -22,12 +22,17 @@ QString Unquote(const QString &v)
 }
 
 // CR, LF and NUL would split a line or end it early when read back.
-QString OneLine(QString text)
+bool Breaks(QChar c) { return c == u'\r' || c == u'\n' || c == QChar(0); }
+
+QString OneLine(const QString &text)
 {
-    for (QChar &c : text)
-        if (c == u'\r' || c == u'\n' || c == QChar(0))
+    if (std::none_of(text.cbegin(), text.cend(), Breaks))
+        return text; // shared, not copied
+    QString out = text;
+    for (QChar &c : out)
+        if (Breaks(c))
             c = u' ';
-    return text;
+    return out;
 }
 
 bool Blank(const QString &text) { return text.trimmed().isEmpty(); }
@@ -168,15 +173,16 @@ IniFile::IniFile(const QString &path) : path_(path)
         qsizetype end = bytes.lastIndexOf('\n');
         bytes.truncate(end < 0 ? 0 : end + 1);
     }
-    const QString text = cp1251::Decode(bytes);
-    const qsizetype n = text.size();
+    // CR LF, LF or CR ends a line.
+    const char *const data = bytes.constData();
+    const qsizetype n = bytes.size();
     qsizetype start = 0;
     while (start < n) {
         qsizetype end = start;
-        while (end < n && text[end] != u'\r' && text[end] != u'\n')
+        while (end < n && data[end] != '\r' && data[end] != '\n')
             ++end;
-        AddLine(text.mid(start, end - start));
-        if (end < n && text[end] == u'\r' && end + 1 < n && text[end + 1] == u'\n')
+        AddLine(cp1251::Decode(data + start, end - start));
+        if (end + 1 < n && data[end] == '\r' && data[end + 1] == '\n')
             ++end;
         start = end + 1;
     }
