@@ -72,12 +72,17 @@ bool ReplaceFile(const QString &path, const QByteArray &bytes)
     const QFileInfo targetInfo(target);
     const QByteArray dir = QFile::encodeName(targetInfo.absolutePath());
     const QByteArray final = QFile::encodeName(target);
-    QByteArray temp = dir + "/." + QFile::encodeName(targetInfo.fileName()) + ".XXXXXX";
+    // Named after the file, short enough for any name the file may have.
+    QByteArray temp = dir + "/." + QFile::encodeName(targetInfo.fileName()).left(200) + ".XXXXXX";
 
     struct stat old;
     const bool exists = ::stat(final.constData(), &old) == 0;
     if (exists && !S_ISREG(old.st_mode))
         return false; // a directory or device where the file should be
+    // A read-only file stays as it is, although its folder would let the
+    // rename replace it.
+    if (exists && ::access(final.constData(), W_OK) != 0)
+        return false;
     int fd = ::mkstemp(temp.data());
     if (fd < 0)
         return false;

@@ -341,3 +341,32 @@ TEST_F(Ini, HugeFileIsReadInPartAndNeverWrittenBack)
     EXPECT_EQ(QFileInfo(p).size(), size);
     EXPECT_EQ(ini.ReadInteger("S", "K", 0), 1);
 }
+
+TEST_F(Ini, LongNamesReadOnlyFilesAndLinks)
+{
+    // The temporary beside a file of the longest name still fits.
+    const QString longName = QString(250, u'n') + ".ini";
+    QString p = Path(longName.toUtf8().constData());
+    IniFile ini(p);
+    ini.WriteString("S", "K", "V");
+    EXPECT_EQ(Get(p), QByteArray("[S]\r\nK=V\r\n"));
+
+    // Through a link the file it points to is replaced; the link stays.
+    QString target = Path("target.ini");
+    Put(target, "[S]\r\nK=old\r\n");
+    QString link = Path("link.ini");
+    ASSERT_TRUE(QFile::link(target, link));
+    IniFile viaLink(link);
+    viaLink.WriteString("S", "K", "new");
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+    EXPECT_EQ(Get(target), QByteArray("[S]\r\nK=new\r\n"));
+
+    if (geteuid() == 0)
+        GTEST_SKIP() << "root may write a read-only file";
+    QString ro = Path("readonly.ini");
+    Put(ro, "[S]\r\nK=old\r\n");
+    chmod(ro.toLocal8Bit().constData(), 0444);
+    IniFile readOnly(ro);
+    EXPECT_THROW(readOnly.WriteString("S", "K", "new"), EIniFileException);
+    EXPECT_EQ(Get(ro), QByteArray("[S]\r\nK=old\r\n"));
+}
