@@ -160,8 +160,12 @@ IniFile::IniFile(const QString &path) : path_(path)
 {
     content_.sections.emplace_back();
     QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
+    if (!f.open(QIODevice::ReadOnly)) {
+        // A file that is there but cannot be read would be replaced by the
+        // writes alone.
+        unreadable_ = QFileInfo::exists(path);
         return;
+    }
     // Sized by the file, so a small file costs no large buffer; a stream or a
     // growing file is read on in pieces up to the cap.
     QByteArray bytes = f.read(std::min(f.size(), MaxFileSize + 1));
@@ -171,6 +175,8 @@ IniFile::IniFile(const QString &path) : path_(path)
             break;
         bytes += more;
     }
+    if (f.error() != QFileDevice::NoError)
+        unreadable_ = true;
     if (bytes.size() > MaxFileSize) {
         truncated_ = true;
         bytes.truncate(MaxFileSize);
@@ -269,8 +275,8 @@ void IniFile::Save() const
         for (const Line &l : s.lines)
             Append(bytes, l.text);
     }
-    // A file read only in part would lose its tail.
-    if (truncated_ || !ReplaceFile(path_, bytes))
+    // A file read only in part, or not at all, would lose what was not read.
+    if (truncated_ || unreadable_ || !ReplaceFile(path_, bytes))
         throw EIniFileException("Unable to write to " + path_.toStdString());
 }
 

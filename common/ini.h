@@ -21,7 +21,8 @@ public:
     // (its tail would be lost).
     static constexpr qint64 MaxFileSize = 16 * 1024 * 1024;
 
-    // Reads the file if it exists; a missing file is an empty one.
+    // Reads the file if it exists; a missing file is an empty one. A file
+    // that exists but cannot be read is never written through this object.
     explicit IniFile(const QString &path);
 
     const QString &FileName() const { return path_; }
@@ -91,4 +92,5 @@ private:
     Content content_;
     bool batch_ = false;
     bool truncated_ = false;
+    bool unreadable_ = false;
 };

@@ -369,4 +369,16 @@ TEST_F(Ini, LongNamesReadOnlyFilesAndLinks)
     IniFile readOnly(ro);
     EXPECT_THROW(readOnly.WriteString("S", "K", "new"), EIniFileException);
     EXPECT_EQ(Get(ro), QByteArray("[S]\r\nK=old\r\n"));
+
+    // Writes alone would replace a file that could not be read.
+    QString wo = Path("writeonly.ini");
+    Put(wo, "[S]\r\nK=old\r\nOther=kept\r\n");
+    chmod(wo.toLocal8Bit().constData(), 0200);
+    IniFile writeOnly(wo);
+    EXPECT_FALSE(writeOnly.ValueExists("S", "Other"));
+    writeOnly.BeginUpdate();
+    writeOnly.WriteString("S", "K", "new");
+    EXPECT_THROW(writeOnly.UpdateFile(), EIniFileException);
+    chmod(wo.toLocal8Bit().constData(), 0600);
+    EXPECT_EQ(Get(wo), QByteArray("[S]\r\nK=old\r\nOther=kept\r\n"));
 }
