@@ -11,8 +11,6 @@
 
 namespace {
 
-QString Fold(const QString &name) { return name.toCaseFolded(); }
-
 // A value in one pair of matching quotes loses them, as the profile functions do.
 QString Unquote(const QString &v)
 {
@@ -37,15 +35,18 @@ QString OneLine(const QString &text)
 
 bool Blank(const QString &text) { return text.trimmed().isEmpty(); }
 
-void Append(QByteArray &out, const QString &text)
+// Writes a line of text and its CR LF at out; returns the end.
+char *Append(char *out, const QString &text)
 {
     for (QChar c : text) {
         unsigned char b;
         if (!cp1251::CharToByte(c.unicode(), b))
             b = '?';
-        out.append(char(b));
+        *out++ = char(b);
     }
-    out.append("\r\n", 2);
+    *out++ = '\r';
+    *out++ = '\n';
+    return out;
 }
 
 bool WriteAll(int fd, const char *data, qsizetype size)
@@ -111,20 +112,44 @@ bool ReplaceFile(const QString &path, const QByteArray &bytes)
 
 } // namespace
 
+size_t IniFile::NameHash::operator()(const QString &name) const noexcept
+{
+    size_t h = 1469598103934665603ull;
+    for (QChar c : name)
+        h = (h ^ c.toCaseFolded().unicode()) * 1099511628211ull;
+    return h;
+}
+
+bool IniFile::NameEqual::operator()(const QString &a, const QString &b) const noexcept
+{
+    if (a.size() != b.size())
+        return false;
+    for (qsizetype i = 0; i < a.size(); ++i)
+        if (a[i] != b[i] && a[i].toCaseFolded() != b[i].toCaseFolded())
+            return false;
+    return true;
+}
+
+int IniFile::Lookup(const NameIndex &index, const QString &name)
+{
+    auto it = index.find(name);
+    return it == index.end() ? -1 : it->second;
+}
+
 void IniFile::Section::IndexKeys()
 {
     keys.clear();
-    // insert() keeps the last it is given; the first line of a key is the one read.
+    // Walked backwards, so the first line of a key is the one that stays.
     for (int i = int(lines.size()) - 1; i >= 0; --i)
         if (!lines[size_t(i)].key.isEmpty())
-            keys.insert(Fold(lines[size_t(i)].key), i);
+            keys[lines[size_t(i)].key] = i;
 }
 
 void IniFile::Content::IndexSections()
 {
     index.clear();
     for (int s = int(sections.size()) - 1; s >= 1; --s)
-        index.insert(Fold(sections[size_t(s)].name), s);
+        index[sections[size_t(s)].name] = s;
 }
 
 void IniFile::AddLine(const QString &text)
@@ -136,9 +161,7 @@ void IniFile::AddLine(const QString &text)
         Section s;
         s.name = (close < 0 ? t.mid(1) : t.mid(1, close - 1)).trimmed();
         s.header = text;
-        QString folded = Fold(s.name);
-        if (!content_.index.contains(folded))
-            content_.index.insert(folded, int(sections.size()));
+        content_.index.emplace(s.name, int(sections.size())); // the first one stays
         sections.push_back(std::move(s));
         return;
     }
@@ -149,9 +172,7 @@ void IniFile::AddLine(const QString &text)
     if (!t.startsWith(';') && eq > 0) {
         line.key = t.left(eq).trimmed();
         line.value = t.mid(eq + 1).trimmed();
-        QString folded = Fold(line.key);
-        if (!s.keys.contains(folded))
-            s.keys.insert(folded, int(s.lines.size()));
+        s.keys.emplace(line.key, int(s.lines.size()));
     }
     s.lines.push_back(std::move(line));
 }
@@ -201,7 +222,7 @@ IniFile::IniFile(const QString &path) : path_(path)
 
 int IniFile::FindSection(const QString &section) const
 {
-    return content_.index.value(Fold(section), -1);
+    return Lookup(content_.index, section);
 }
 
 const IniFile::Line *IniFile::Find(const QString &section, const QString &key) const
@@ -210,7 +231,7 @@ const IniFile::Line *IniFile::Find(const QString &section, const QString &key) c
     if (s < 0)
         return nullptr;
     const Section &sec = content_.sections[size_t(s)];
-    int k = sec.keys.value(Fold(key), -1);
+    int k = Lookup(sec.keys, key);
     return k < 0 ? nullptr : &sec.lines[size_t(k)];
 }
 
@@ -268,13 +289,15 @@ void IniFile::Save() const
         for (const Line &l : s.lines)
             size += l.text.size() + 2;
     }
-    bytes.reserve(size);
+    bytes.resize(size); // one byte per character
+    char *out = bytes.data();
     for (const Section &s : content_.sections) {
         if (&s != &content_.sections.front())
-            Append(bytes, s.header);
+            out = Append(out, s.header);
         for (const Line &l : s.lines)
-            Append(bytes, l.text);
+            out = Append(out, l.text);
     }
+    bytes.truncate(out - bytes.constData());
     // A file read only in part, or not at all, would lose what was not read.
     if (truncated_ || unreadable_ || !ReplaceFile(path_, bytes))
         throw EIniFileException("Unable to write to " + path_.toStdString());
@@ -299,7 +322,7 @@ template <typename Change> void IniFile::Apply(Change change)
 void IniFile::WriteString(const QString &sectionName, const QString &keyName, const QString &text)
 {
     const QString section = OneLine(sectionName);
-    const QString key = OneLine(keyName);
+    const QString key = OneLine(keyName).trimmed();
     const QString value = OneLine(text);
     Apply([&] {
         std::vector<Section> &sections = content_.sections;
@@ -316,11 +339,10 @@ void IniFile::WriteString(const QString &sectionName, const QString &keyName, co
             fresh.header = '[' + section + ']';
             s = int(sections.size());
             sections.push_back(std::move(fresh));
-            content_.index.insert(Fold(section), s);
+            content_.index.emplace(section, s);
         }
         Section &sec = sections[size_t(s)];
-        const QString folded = Fold(key);
-        int k = sec.keys.value(folded, -1);
+        int k = Lookup(sec.keys, key);
         if (k >= 0) {
             Line &l = sec.lines[size_t(k)];
             l.text = l.key + '=' + value; // keeps the key's spelling
@@ -329,7 +351,7 @@ void IniFile::WriteString(const QString &sectionName, const QString &keyName, co
         }
         Line entry;
         entry.text = key + '=' + value;
-        entry.key = key.trimmed();
+        entry.key = key;
         entry.value = value.trimmed();
         // After the section's last line, before blank lines that part it
         // from the next section.
@@ -337,7 +359,7 @@ void IniFile::WriteString(const QString &sectionName, const QString &keyName, co
         while (pos > 0 && sec.lines[pos - 1].key.isEmpty() && Blank(sec.lines[pos - 1].text))
             --pos;
         sec.lines.insert(sec.lines.begin() + qsizetype(pos), std::move(entry));
-        sec.keys.insert(folded, int(pos));
+        sec.keys.emplace(key, int(pos));
     });
 }
 
@@ -372,7 +394,7 @@ void IniFile::DeleteKey(const QString &section, const QString &key)
     int s = FindSection(section);
     if (s < 0)
         return;
-    int k = content_.sections[size_t(s)].keys.value(Fold(key), -1);
+    int k = Lookup(content_.sections[size_t(s)].keys, key);
     if (k < 0)
         return;
     Apply([&] {

@@ -3,10 +3,10 @@
 // key names compare without regard to case, values are trimmed, and every
 // write updates the file on disk key by key, leaving the other lines alone.
 // The file is Windows-1251 with CR LF line ends.
-#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <stdexcept>
+#include <unordered_map>
 #include <vector>
 
 class EIniFileException : public std::runtime_error {
@@ -67,19 +67,29 @@ private:
         QString key;   // set on a key line
         QString value; // trimmed
     };
+    // Names compare without regard to case, looked up without a folded copy.
+    struct NameHash {
+        size_t operator()(const QString &name) const noexcept;
+    };
+    struct NameEqual {
+        bool operator()(const QString &a, const QString &b) const noexcept;
+    };
+    using NameIndex = std::unordered_map<QString, int, NameHash, NameEqual>;
+
     struct Section {
         QString name;      // empty for the lines before the first header
         QString header;    // the header line as it stands; empty for the lead-in
         std::vector<Line> lines;
-        QHash<QString, int> keys; // folded key -> first line with it
+        NameIndex keys; // key -> first line with it
         void IndexKeys();
     };
     struct Content {
         std::vector<Section> sections; // [0]: the lines before the first header
-        QHash<QString, int> index;     // folded name -> first section with it
+        NameIndex index;               // name -> first section with it
         void IndexSections();
     };
 
+    static int Lookup(const NameIndex &index, const QString &name);
     const Line *Find(const QString &section, const QString &key) const;
     int FindSection(const QString &section) const;
     void Save() const;

@@ -299,7 +299,7 @@ TEST_F(Ini, LineBreaksAndNulNeverReachTheFile)
     IniFile ini(p);
     ini.WriteString("S", "About", QString("~one\r\ntwo") + QChar(0) + "three\rfour\nfive");
     ini.WriteString("S\nX", "K\r", "v");
-    EXPECT_EQ(Get(p), QByteArray("[S]\r\nAbout=~one  two three four five\r\n\r\n[S X]\r\nK =v\r\n"));
+    EXPECT_EQ(Get(p), QByteArray("[S]\r\nAbout=~one  two three four five\r\n\r\n[S X]\r\nK=v\r\n"));
     IniFile back(p);
     EXPECT_EQ(back.ReadSection("S"), QStringList{"About"});
     EXPECT_EQ(back.ReadString("S", "About", ""), "~one  two three four five");
