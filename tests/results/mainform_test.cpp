@@ -5,7 +5,9 @@
 #include "tests/support/recording_dialogs.h"
 #include <QAction>
 #include <QFile>
+#include <QDialog>
 #include <QGroupBox>
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
@@ -448,6 +450,8 @@ TEST_F(MainFormTest, OpenAndSave)
     EXPECT_EQ(dialogs.fileRequests[0].defaultSuffix, "osl3");
     EXPECT_EQ(f.FileCount, 2);
     EXPECT_FALSE(f.Modified);
+    f.SaveItemClick(); // loaded and unchanged: nothing to save
+    EXPECT_EQ(dialogs.fileRequests.size(), 1u);
 
     f.Modified = true;
     f.EnglishItemClick();
@@ -515,6 +519,43 @@ TEST_F(MainFormTest, MenusCarryTheirTexts)
     ASSERT_EQ(help.size(), 3);
     EXPECT_TRUE(help[1]->isSeparator());
     EXPECT_EQ(help[2], f.EnglishItem);
+}
+
+TEST_F(MainFormTest, FileWithoutDeviceShowsJustTheRoots)
+{
+    QFile file(Path("plain.osl3"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("[Other]\r\nx=1\r\n");
+    file.close();
+    TMainForm &f = Open({QStringLiteral("Ostrel"), Path("plain.osl3")});
+    EXPECT_EQ(f.FileCount, 0);
+    ASSERT_EQ(f.ResTree->topLevelItemCount(), 2);
+    EXPECT_EQ(Root(0)->text(0), "$$$__unknown__$$$");
+    EXPECT_EQ(Root(1)->childCount(), 0);
+    EXPECT_EQ(f.windowTitle(), QString::fromUtf8("Результаты измерения - ") + Path("plain.osl3"));
+}
+
+TEST_F(MainFormTest, AboutShowsTheReadersTexts)
+{
+    TMainForm &f = Open();
+    QStringList seen;
+    auto look = [&seen](QDialog &dialog) {
+        seen << dialog.windowTitle() << dialog.findChild<QLabel *>(QStringLiteral("Title1Label"))->text()
+             << dialog.findChild<QLabel *>(QStringLiteral("Title2Label"))->text()
+             << dialog.findChild<QLabel *>(QStringLiteral("VerLabel"))->text();
+        return int(QDialog::Accepted);
+    };
+    dialogs.forms = {look, look};
+    f.AboutItemClick();
+    f.EnglishItemClick();
+    f.MenuItem17->trigger();
+    ASSERT_EQ(seen.size(), 8);
+    EXPECT_EQ(seen.mid(0, 3), (QStringList{QString::fromUtf8("О программе"),
+                                          QString::fromUtf8("Программа работы с результатами измерений"),
+                                          QString::fromUtf8("приборов серий  Q5-M8")}));
+    EXPECT_EQ(seen.mid(4, 3), (QStringList{QStringLiteral("About"), QStringLiteral("Software for working with measurement"),
+                                          QStringLiteral("results of Q5-M8")}));
+    EXPECT_TRUE(seen[3].startsWith(QStringLiteral("v.")));
 }
 
 } // namespace
