@@ -57,6 +57,15 @@ const PrintFont TableFont{PrintFace::Mono, 10, false};
 
 } // namespace
 
+QString DeviceLine(const ResultsData &results)
+{
+    if (results.DeviceText.isEmpty())
+        return results.CommonRemark;
+    if (results.CommonRemark.isEmpty())
+        return results.DeviceText;
+    return results.DeviceText + QStringLiteral(" - ") + results.CommonRemark;
+}
+
 QFont MakePrintFont(const PrintFont &font, int dpiY)
 {
     QStringList families;
@@ -142,12 +151,7 @@ int ResultsPageLayout::Header(PrintPage &page, const ResultsData &results, const
                               const QString &date) const
 {
     int y = top_;
-    QString device = results.DeviceText;
-    if (device.isEmpty())
-        device = results.CommonRemark;
-    else if (!results.CommonRemark.isEmpty())
-        device += QStringLiteral(" - ") + results.CommonRemark;
-    page.ops.push_back(TextOp(left_, y, device, DeviceFont));
+    page.ops.push_back(TextOp(left_, y, DeviceLine(results), DeviceFont));
 
     y += MmY(1.5);
     page.ops.push_back(TextOp(left_ + width_ - TextWidth(DateFont, date), y, date, DateFont));
@@ -239,15 +243,22 @@ FileLayout ResultsPageLayout::LayoutFile(const ResultsData &results, int fileInd
 
     PrintFont font{PrintFace::Mono, ListMaxPoints, false};
     auto listHeight = [&](int rows) { return TextHeight(font, measuring) * double(rows) * 1.2; };
+    auto tooWide = [&](int columns) { return TextWidth(font, measuring) > width_ / columns - MmX(2); };
     int rows = count, columns = 1;
-    if (y + listHeight(rows) > bottom_) {
-        rows = (rows + 1) / 2;
-        columns = 2;
-    }
-    while (font.points > ListMinPoints && TextWidth(font, measuring) > width_ / columns - MmX(2))
-        --font.points;
-    while (font.points > ListMinPoints && listHeight(rows) > bottom_ - y)
-        --font.points;
+    auto fit = [&](int k) {
+        columns = k;
+        rows = (count + k - 1) / k;
+        font.points = ListMaxPoints;
+        while (font.points > ListMinPoints && tooWide(columns))
+            --font.points;
+        while (font.points > ListMinPoints && listHeight(rows) > bottom_ - y)
+            --font.points;
+    };
+    fit(y + listHeight(count) > bottom_ ? 2 : 1);
+    // Lines wider than half the page even at the smallest font would run
+    // into each other: one column then, running on over further pages.
+    if (columns == 2 && tooWide(2))
+        fit(1);
     const int h = std::max(1, int(TextHeight(font, measuring) * 1.2));
     out.valuePoints = font.points;
     out.rows = rows;
@@ -326,7 +337,7 @@ std::vector<PrintPage> LayoutPrint(const ResultsPageLayout &layout, const Result
 
 QString PrintDocumentName(const ResultsData &results)
 {
-    return results.DeviceText + QStringLiteral(" - ") + results.CommonRemark;
+    return DeviceLine(results);
 }
 
 void RenderPage(QPainter &painter, const PrintPage &page, int dpiY)

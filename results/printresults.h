@@ -145,7 +145,10 @@ PrintChoice ChoosePrint(const ResultsData &results, bool onRoot, int nodeData);
 std::vector<PrintPage> LayoutPrint(const ResultsPageLayout &layout, const ResultsData &results,
                                    const PrintChoice &choice);
 
-// The job's title: the device line and the common remark.
+// The first line of every page: the device text and the common remark,
+// joined by " - " when both are there.
+QString DeviceLine(const ResultsData &results);
+// The job's title, the same text.
 QString PrintDocumentName(const ResultsData &results);
 
 // Draws one laid-out page; dpiY must be the one the layout used.
