@@ -1,5 +1,6 @@
 #include "results/clipboardtext.h"
 #include "common/lang.h"
+#include "common/win1251.h"
 #include "results/resstattext.h"
 
 #include <QClipboard>
@@ -52,7 +53,9 @@ std::optional<QString> ClipboardText(const ResultsData &results, bool onRoot, in
             return std::nullopt;
         CopyFileA(list, results, f);
     }
-    return JoinClipboardLines(list);
+    // The text is the one a Windows-1251 clipboard would hold: a character
+    // the code page lacks (a comment may be typed with any) reads as '?'.
+    return cp1251::Decode(cp1251::Encode(JoinClipboardLines(list)));
 }
 
 QString JoinClipboardLines(const QStringList &lines)

@@ -444,24 +444,34 @@ void PrintResults(QWidget *owner, const ResultsData &results, bool onRoot, int n
         return;
     }
 
-    const int dpiY = printer.logicalDpiY();
+    PrintPages(owner, printer, PrinterName(printer), pages, from, to);
+}
+
+bool PrintPages(QWidget *owner, QPagedPaintDevice &device, const QString &deviceName,
+                const std::vector<PrintPage> &pages, int from, int to)
+{
+    from = std::max(from, 1);
+    to = std::min(to, int(pages.size()));
+    const int dpiY = device.logicalDpiY();
     QPainter painter;
-    if (!painter.begin(&printer)) {
-        PrintError(owner, Lang("Не удалось начать печать (%1).", "Printing could not start (%1).")
-                              .arg(PrinterName(printer)));
-        return;
+    if (!painter.begin(&device)) {
+        PrintError(owner, Lang("Не удалось начать печать (%1).", "Printing could not start (%1).").arg(deviceName));
+        return false;
     }
     for (int p = from; p <= to; ++p) {
-        if (p > from && !printer.newPage()) {
+        if (p > from && !device.newPage()) {
             painter.end();
             PrintError(owner, Lang("Печать прервана: принтер не принял страницу %1 (%2).",
                                    "Printing stopped: the printer did not take page %1 (%2).")
                                   .arg(p)
-                                  .arg(PrinterName(printer)));
-            return;
+                                  .arg(deviceName));
+            return false;
         }
         RenderPage(painter, pages[size_t(p - 1)], dpiY);
     }
-    if (!painter.end())
-        PrintError(owner, Lang("Печать не завершена (%1).", "Printing did not finish (%1).").arg(PrinterName(printer)));
+    if (!painter.end()) {
+        PrintError(owner, Lang("Печать не завершена (%1).", "Printing did not finish (%1).").arg(deviceName));
+        return false;
+    }
+    return true;
 }

@@ -13,6 +13,7 @@
 #include <functional>
 #include <vector>
 
+class QPagedPaintDevice;
 class QPaintDevice;
 class QPainter;
 class QPrinter;
@@ -155,6 +156,12 @@ QString PrintDocumentName(const ResultsData &results);
 void RenderPage(QPainter &painter, const PrintPage &page, int dpiY);
 
 PageMetrics PrinterMetrics(const QPrinter &printer);
+
+// Draws pages from..to (1-based, both included) on a paged device, one
+// device page each. A device that will not start, take the next page or
+// finish is reported in an error box naming deviceName; false then.
+bool PrintPages(QWidget *owner, QPagedPaintDevice &device, const QString &deviceName,
+                const std::vector<PrintPage> &pages, int from, int to);
 
 // The print command: asks with the print dialog through the dialog seam
 // (document name set first, the page range offered over the job's pages),

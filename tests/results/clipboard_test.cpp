@@ -200,6 +200,18 @@ TEST_F(ClipboardText, NulBecomesABlankAndCutsNothing)
     EXPECT_TRUE(text->endsWith("\r\n1.5 9\r\n"));
 }
 
+TEST_F(ClipboardText, KeepsToTheWindows1251Repertoire)
+{
+    ResultsData r;
+    r.FileCount = 1;
+    r.CommonRemark = U("Проверено ✓ €5");
+    outfix::SetValues(r.Files[0], {{"1", U("Ёж")}});
+    const auto text = ::ClipboardText(r, true, 0);
+    ASSERT_TRUE(text.has_value());
+    EXPECT_TRUE(text->startsWith(U("\r\nПроверено ? €5\r\n"))) << text->toStdString();
+    EXPECT_TRUE(text->contains(U("    Ёж\r\n")));
+}
+
 TEST_F(ClipboardText, GroupWithoutNumbersShowsDashes)
 {
     ResultsData r;

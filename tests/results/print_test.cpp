@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QImage>
 #include <QPageSize>
+#include <QPdfWriter>
 #include <QPrinter>
 #include <QProcess>
 #include <QRegularExpression>
@@ -571,6 +572,40 @@ TEST_F(PrintToPdf, HundredValuesInTwoColumnsOnOnePage)
     // Line 51 stands beside line 1, line 100 beside line 50.
     EXPECT_TRUE(text.contains(QRegularExpression("\\b1\\s+S0\\s+1\\.25\\s+51\\s+S2\\s+6\\.25"))) << text.toStdString();
     EXPECT_TRUE(text.contains(QRegularExpression("\\b50\\s+S1\\s+5\\.25\\s+100\\s+S0\\s+1\\.25"))) << text.toStdString();
+}
+
+// A device that stops taking pages after the given count.
+class FailingWriter : public QPdfWriter {
+public:
+    FailingWriter(const QString &path, int pages) : QPdfWriter(path), pages_(pages) {}
+    bool newPage() override { return ++taken_ <= pages_ && QPdfWriter::newPage(); }
+
+private:
+    int pages_;
+    int taken_ = 1;
+};
+
+TEST_F(PrintToPdf, PrinterThatStopsTakingPagesIsReported)
+{
+    const ResultsData r = outfix::NinetyNine();
+    FailingWriter writer(pdf, 2);
+    writer.setResolution(300);
+    const DeviceMeasurer measurer(&writer, 300);
+    const ResultsPageLayout layout(PageMetrics{writer.width(), writer.height(), 300, 300}, measurer);
+    const std::vector<PrintPage> pages = LayoutPrint(layout, r, ChoosePrint(r, true, 0));
+    ASSERT_EQ(pages.size(), 3u);
+    EXPECT_FALSE(PrintPages(nullptr, writer, "Test printer", pages, 1, 3));
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text, "Printing stopped: the printer did not take page 3 (Test printer).");
+    EXPECT_EQ(dialogs.messages[0].flags, unsigned(ui::MbOk | ui::MbIconError));
+    // What it took is on paper.
+    EXPECT_EQ(PdfPages(pdf), 2);
+
+    FailingWriter fine(dir.filePath("fine.pdf"), 99);
+    fine.setResolution(300);
+    EXPECT_TRUE(PrintPages(nullptr, fine, "Test printer", pages, 2, 3));
+    EXPECT_EQ(PdfPages(dir.filePath("fine.pdf")), 2);
+    EXPECT_EQ(dialogs.messages.size(), 1u);
 }
 
 TEST_F(PrintToPdf, LongListContinuesOnASecondPage)
