@@ -415,12 +415,19 @@ struct HourglassScope {
 
 void PrintResults(QWidget *owner, const ResultsData &results, bool onRoot, int nodeData, PrintClock clock)
 {
+    QPrinter printer(QPrinter::HighResolution);
+    PrintResults(owner, printer, results, onRoot, nodeData, std::move(clock));
+}
+
+void PrintResults(QWidget *owner, QPrinter &printer, const ResultsData &results, bool onRoot, int nodeData,
+                  PrintClock clock)
+{
     const PrintChoice choice = ChoosePrint(results, onRoot, nodeData);
     if (choice.files.empty())
         return;
 
-    QPrinter printer(QPrinter::HighResolution);
     printer.setDocName(PrintDocumentName(results));
+    printer.setPrintRange(QPrinter::AllPages);
     // The range the dialog offers runs over the job's pages as this printer
     // lays them out; a page that runs on counts as a page of its own.
     printer.setFromTo(1, int(LayoutOn(printer, results, choice, clock).size()));

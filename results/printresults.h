@@ -168,3 +168,7 @@ bool PrintPages(QWidget *owner, QPagedPaintDevice &device, const QString &device
 // then prints the chosen pages. A printer that will not start or take the
 // next page is reported in an error box.
 void PrintResults(QWidget *owner, const ResultsData &results, bool onRoot, int nodeData, PrintClock clock = {});
+// The same on a printer the caller keeps, so that the printer and paper
+// chosen in one print are offered again in the next.
+void PrintResults(QWidget *owner, QPrinter &printer, const ResultsData &results, bool onRoot, int nodeData,
+                  PrintClock clock = {});

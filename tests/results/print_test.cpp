@@ -531,6 +531,25 @@ TEST_F(PrintToPdf, ChosenPageRangeIsHonoured)
     EXPECT_EQ(dialogs.messages[0].text, "The chosen range holds no page: the print has pages 1 to 3.");
 }
 
+TEST_F(PrintToPdf, KeptPrinterOffersTheWholeJobAgain)
+{
+    const ResultsData r = outfix::NinetyNine();
+    QPrinter printer(QPrinter::HighResolution);
+    AnswerPdf([](QPrinter &p) {
+        p.setPrintRange(QPrinter::PageRange);
+        p.setFromTo(3, 3);
+    });
+    PrintResults(nullptr, printer, r, true, 0, [] { return Fixed; });
+    EXPECT_EQ(PdfPages(pdf), 1);
+    // The next print starts from all pages of its own job, on the same file.
+    AnswerPdf([](QPrinter &p) { EXPECT_EQ(p.printRange(), QPrinter::AllPages); });
+    PrintResults(nullptr, printer, r, false, NodeData(1), [] { return Fixed; });
+    EXPECT_EQ(seenFrom, 1);
+    EXPECT_EQ(seenTo, 1);
+    EXPECT_EQ(PdfPages(pdf), 1);
+    EXPECT_TRUE(PdfText(pdf, 1).contains(U("Партия А")));
+}
+
 TEST_F(PrintToPdf, CancelAndNothingToPrint)
 {
     // Cancel: no file, no message.
