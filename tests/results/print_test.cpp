@@ -356,6 +356,7 @@ TEST(PrintChoiceTest, DecidedByTheNodeNumber)
     // remark equal to a group's name.
     r.Files[0].Scales[0] = "Statistics";
     r.Files[0].Remark = "U2";
+    outfix::SetValues(r.Files[98], {{"1", "A"}, {"2", "B"}});
     struct Case {
         bool root;
         int data;
@@ -363,12 +364,13 @@ TEST(PrintChoiceTest, DecidedByTheNodeNumber)
         int group;
     };
     const Case cases[] = {
-        {true, 0, {0, 1, 4}, -1},               // every file with values
+        {true, 0, {0, 1, 4, 98}, -1},           // every file with values
         {false, 0, {}, -1},                     // a file node
         {false, NodeData(0), {0}, -1},          // remark, count or statistics node
         {false, NodeData(0, 0), {0}, 0},        // group "Statistics" or one of its lines
         {false, NodeData(0, 1), {0}, 1},        // group U2
-        {false, NodeData(98, 0), {98}, -1},     // the last file: no groups there
+        {false, NodeData(97, 0), {97}, -1},     // a file without groups
+        {false, NodeData(98, 1), {98}, 1},      // the last node of the tree
         {false, NodeData(4, 0), {4}, 0},
         {false, NodeData(2), {2}, -1},          // remark node of a file without values
     };
@@ -474,6 +476,11 @@ TEST_F(PrintToPdf, AllFilesOnePageEachSkippingEmptyOnes)
     EXPECT_TRUE(p2.contains(U("Партия А"))) << p2.toStdString();
     EXPECT_TRUE(p3.contains("File 5")) << p3.toStdString();
     EXPECT_TRUE(p3.contains(QRegularExpression("3\\s+Q\\s+7"))) << p3.toStdString();
+    // The metric-compatible faces: sans for the header, serif italic for the
+    // date, fixed width for the table and the list.
+    const QString fonts = RunTool("pdffonts", {pdf});
+    for (const char *face : {"LiberationSans ", "LiberationSerif-Italic ", "LiberationMono "})
+        EXPECT_TRUE(fonts.contains(face)) << face << "\n" << fonts.toStdString();
 }
 
 TEST_F(PrintToPdf, EmptyFirstFileMakesNoBlankPage)
