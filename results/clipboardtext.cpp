@@ -1,6 +1,7 @@
 #include "results/clipboardtext.h"
 #include "common/lang.h"
 #include "common/win1251.h"
+#include "results/restree.h"
 #include "results/resstattext.h"
 
 #include <QClipboard>
@@ -13,7 +14,7 @@ void CopyFileA(QStringList &list, const ResultsData &results, int file)
     const TResFile &r = results.Files[file];
     if (r.ValuesCount <= 0)
         return;
-    auto add = [&list](const QString &line) { list.append(WithoutNul(line)); };
+    auto add = [&list](const QString &line) { list.append(SingleLineText(line)); };
     add(results.DeviceText);
     add(results.CommonRemark);
     if (results.FileCount > 1)

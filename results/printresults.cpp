@@ -2,6 +2,7 @@
 #include "common/dialogs.h"
 #include "common/exceptiondisplay.h"
 #include "common/lang.h"
+#include "results/restree.h"
 #include "results/resstattext.h"
 
 #include <QCoreApplication>
@@ -36,7 +37,7 @@ PrintOp TextOp(int x, int y, const QString &text, const PrintFont &font)
     PrintOp op;
     op.kind = PrintOp::Text;
     op.rect = QRect(x, y, 1, 1);
-    op.text = WithoutNul(text);
+    op.text = SingleLineText(text);
     op.font = font;
     return op;
 }
@@ -203,7 +204,7 @@ FileLayout ResultsPageLayout::LayoutFile(const ResultsData &results, int fileInd
                 const int x1 = left_ + c * d, x2 = left_ + (c + 1) * d;
                 ops.push_back(BoxOp(PrintOp::Frame, Box(x1, y, x2 + 1, y + r), pen));
                 PrintOp text = BoxOp(PrintOp::CellText, Box(x1, y, x2, y + r), pen);
-                text.text = WithoutNul(cells[c]);
+                text.text = SingleLineText(cells[c]);
                 text.font = TableFont;
                 ops.push_back(text);
             }
@@ -238,7 +239,7 @@ FileLayout ResultsPageLayout::LayoutFile(const ResultsData &results, int fileInd
             measuring = text;
     }
     // The tab takes one character cell, as the printer's text calls gave it.
-    measuring = WithoutNul(measuring);
+    measuring = SingleLineText(measuring);
     measuring.replace(u'\t', u' ');
 
     PrintFont font{PrintFace::Mono, ListMaxPoints, false};

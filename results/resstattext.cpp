@@ -7,9 +7,3 @@ QString StatisticText(const TResFile &file, int g, double value)
         return QStringLiteral("---");
     return FormatValue(value);
 }
-
-QString WithoutNul(QString text)
-{
-    text.replace(QChar(u'\0'), QChar(u' '));
-    return text;
-}

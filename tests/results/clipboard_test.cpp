@@ -178,14 +178,14 @@ TEST_F(ClipboardText, NothingForFileNodesEmptyForAFileWithoutValues)
     EXPECT_EQ(::ClipboardText(none, true, 0), QString());
 }
 
-TEST_F(ClipboardText, NulBecomesABlankAndCutsNothing)
+TEST_F(ClipboardText, NulAndLineBreaksBecomeBlanks)
 {
     ResultsData r;
     r.DeviceText = QString("Dev") + QChar(u'\0') + "X";
     r.FileCount = 1;
     TResFile &f = r.Files[0];
     f.ValuesCount = 1;
-    f.Values[0].Str = QString("1.5") + QChar(u'\0') + "9";
+    f.Values[0].Str = QString("1.5") + QChar(u'\0') + "9\r\n";
     f.Values[0].Scale = "S";
     f.ScalesCount = 1;
     f.Scales[0] = QString("S") + QChar(u'\0') + "T";
@@ -197,7 +197,8 @@ TEST_F(ClipboardText, NulBecomesABlankAndCutsNothing)
     EXPECT_FALSE(text->contains(QChar(u'\0')));
     EXPECT_TRUE(text->startsWith("Dev X\r\n"));
     EXPECT_TRUE(text->contains("\r\n    S T\r\n"));
-    EXPECT_TRUE(text->endsWith("\r\n1.5 9\r\n"));
+    // Nor does a line break inside a value split its line.
+    EXPECT_TRUE(text->endsWith("\r\n1.5 9  \r\n"));
 }
 
 TEST_F(ClipboardText, KeepsToTheWindows1251Repertoire)
