@@ -1,4 +1,6 @@
 #include "results/mainform.h"
+#include "results/clipboardtext.h"
+#include "results/printresults.h"
 #include "results/resfile.h"
 #include "results/restree.h"
 #include "common/aboutform.h"
@@ -21,6 +23,7 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
+#include <QPrinter>
 #include <QPushButton>
 #include <QSettings>
 #include <QSplitter>
@@ -628,12 +631,22 @@ void TMainForm::RemarkItemClick()
 // layouts.
 void TMainForm::CopyItemClick()
 {
-    Guarded(this, [] {});
+    Guarded(this, [this] {
+        if (SelectedNode)
+            CopyResultsToClipboard(Results, SelectedNode->parent() == nullptr, NodeDataOf(SelectedNode));
+    });
 }
 
 void TMainForm::PrintItemClick()
 {
-    Guarded(this, [] {});
+    Guarded(this, [this] {
+        if (!SelectedNode)
+            return;
+        // One printer for the run, so the next print offers the same printer and paper.
+        if (!Printer)
+            Printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        PrintResults(this, *Printer, Results, SelectedNode->parent() == nullptr, NodeDataOf(SelectedNode));
+    });
 }
 
 void TMainForm::BitBtn1Click()

@@ -5,6 +5,7 @@
 #include "results/resmodel.h"
 #include <QMainWindow>
 #include <QStringList>
+#include <memory>
 #include <vector>
 
 class QAction;
@@ -19,6 +20,7 @@ class QSettings;
 class QSplitter;
 class QTreeWidget;
 class QTreeWidgetItem;
+class QPrinter;
 class TAboutForm;
 struct TreeNode;
 
@@ -42,6 +44,8 @@ public:
     // Node under the last right click; reset whenever the tree is rebuilt.
     QTreeWidgetItem *SelectedNode = nullptr;
     bool Modified = false;
+    // The printer of the last print (created at the first one).
+    std::unique_ptr<QPrinter> Printer;
 
     // Components (object names as the form has them).
     QWidget *ClientArea;
