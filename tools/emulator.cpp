@@ -304,8 +304,19 @@ bool ParseFault(const std::string &faultText, std::uint8_t &command, Fault &faul
         error = "a fault is CMD[/REPLY]:KIND[:ARG]";
         return false;
     }
-    const QStringList head = parts[0].split(u'/');
+    QString target = parts[0];
+    int argument = -1;
     bool ok = false;
+    if (const qsizetype at = target.indexOf(u'@'); at >= 0) {
+        const uint a = target.mid(at + 1).toUInt(&ok, 16);
+        if (!ok || a > 0xFF) {
+            error = "argument must be a hex byte";
+            return false;
+        }
+        argument = static_cast<int>(a);
+        target = target.left(at);
+    }
+    const QStringList head = target.split(u'/');
     uint cmd = head[0].toUInt(&ok, 16);
     if (!ok || cmd > 0xFF) {
         error = "command must be a hex byte";
@@ -313,6 +324,7 @@ bool ParseFault(const std::string &faultText, std::uint8_t &command, Fault &faul
     }
     command = static_cast<std::uint8_t>(cmd);
     fault = Fault{};
+    fault.argument = argument;
     if (head.size() > 1) {
         fault.reply = head[1].toInt(&ok);
         if (!ok || fault.reply < 0 || fault.reply > 1) {
@@ -336,6 +348,13 @@ bool ParseFault(const std::string &faultText, std::uint8_t &command, Fault &faul
         fault.kind = Fault::Silence;
     } else if (kind == u"hangup") {
         fault.kind = Fault::HangUp;
+        if (!arg.isEmpty()) {
+            fault.keep = arg.toUInt(&ok);
+            if (!ok) {
+                error = "hangup takes a byte count";
+                return false;
+            }
+        }
     } else if (kind == u"patch") {
         // "patch:VALUE" sets the third byte; "patch:OFFSET=VALUE" any byte.
         fault.kind = Fault::Patch;
@@ -595,10 +614,11 @@ void Instrument::Reply(std::uint8_t command, int reply, Bytes bytes)
 {
     int delay = 0;
     bool hangUp = false;
+    std::size_t keepBeforeHangUp = 0;
     auto range = faults_.equal_range(command);
     for (auto it = range.first; it != range.second;) {
         Fault &f = it->second;
-        if (f.reply != reply || f.times == 0) {
+        if (f.reply != reply || f.times == 0 || (f.argument >= 0 && f.argument != currentArgument_)) {
             ++it;
             continue;
         }
@@ -624,6 +644,7 @@ void Instrument::Reply(std::uint8_t command, int reply, Bytes bytes)
             break;
         case Fault::HangUp:
             hangUp = true;
+            keepBeforeHangUp = f.keep;
             break;
         case Fault::Replace:
             bytes = f.bytes;
@@ -636,10 +657,15 @@ void Instrument::Reply(std::uint8_t command, int reply, Bytes bytes)
     }
     if (hangUp) {
         hangUpPending_ = true;
-        bytes.clear();
+        if (bytes.size() > keepBeforeHangUp)
+            bytes.resize(keepBeforeHangUp);
     }
-    if (out_.size() == outPos_)
+    if (out_.size() == outPos_) {
         nextSend_ = Clock::now() + std::chrono::milliseconds(delay);
+        // An answer cannot start before the command has crossed the line.
+        if (options_.paced && nextSend_ < rxFree_)
+            nextSend_ = rxFree_;
+    }
     for (std::uint8_t b : bytes)
         out_.push_back({b, delay});
 
@@ -659,6 +685,9 @@ void Instrument::Reply(std::uint8_t command, int reply, Bytes bytes)
 
 void Instrument::OnByte(std::uint8_t b, Clock::time_point now)
 {
+    const bool isArgument =
+        state_ == State::WantResultIndex || state_ == State::WantScaleAddress || state_ == State::WantDeleteAddress;
+    currentArgument_ = isArgument ? b : -1;
     switch (state_) {
     case State::Idle:
         // Nothing is answered outside a connection.
@@ -790,6 +819,7 @@ void Instrument::OnByte(std::uint8_t b, Clock::time_point now)
 
 void Instrument::OnTimeout()
 {
+    currentArgument_ = -1;
     hasDeadline_ = false;
     const State was = state_;
     state_ = State::Connected;
@@ -806,6 +836,13 @@ void Instrument::OnTimeout()
     default: // the result-file exchange has no status to answer with
         break;
     }
+}
+
+Clock::duration Instrument::ByteTime() const
+{
+    // Start bit, 8 data bits, stop bit.
+    const long long baud = options_.baud > 0 ? options_.baud : 38400;
+    return std::chrono::duration_cast<Clock::duration>(std::chrono::nanoseconds(10'000'000'000LL / baud));
 }
 
 void Instrument::HangUp()
@@ -839,9 +876,28 @@ bool Instrument::FlushOutput()
             return true;
         // Bytes without delay go out together.
         std::size_t end = outPos_ + 1;
-        if (out_[outPos_].delayMs == 0)
+        Clock::time_point lineStart{};
+        if (options_.paced) {
+            // A byte is handed over once it has fully crossed the line: one
+            // byte time after the one before it, or after it became ready on
+            // an idle line. The clock runs on from byte to byte, so waking
+            // late sends more at once instead of stretching the reply.
+            lineStart = std::max(lineFree_, nextSend_);
+            Clock::time_point t = lineStart;
+            end = outPos_;
+            while (end < out_.size() && end - outPos_ < 512 && (end == outPos_ || out_[end].delayMs == 0)
+                   && t + ByteTime() <= now) {
+                t += ByteTime();
+                ++end;
+            }
+            if (end == outPos_) {
+                nextDue_ = t + ByteTime();
+                return true;
+            }
+        } else if (out_[outPos_].delayMs == 0) {
             while (end < out_.size() && out_[end].delayMs == 0)
                 ++end;
+        }
         std::uint8_t chunk[512];
         std::size_t n = std::min<std::size_t>(end - outPos_, sizeof chunk);
         for (std::size_t i = 0; i < n; ++i)
@@ -857,8 +913,13 @@ bool Instrument::FlushOutput()
         for (ssize_t i = 0; i < w; ++i)
             Log(false, chunk[i], now);
         outPos_ += static_cast<std::size_t>(w);
-        if (outPos_ < out_.size())
+        if (options_.paced)
+            lineFree_ = lineStart + w * ByteTime();
+        if (outPos_ < out_.size()) {
             nextSend_ = now + std::chrono::milliseconds(out_[outPos_].delayMs);
+            if (options_.paced && out_[outPos_].delayMs == 0)
+                nextSend_ = Clock::time_point{}; // the line's clock alone
+        }
         changed_.notify_all();
     }
     if (outPos_ >= out_.size()) {
@@ -889,7 +950,7 @@ void Instrument::Serve()
             timeout = timeout < 0 ? v : std::min(timeout, v);
         };
         if (writable && outPos_ < out_.size())
-            until(nextSend_);
+            until(options_.paced ? std::max(nextSend_, nextDue_) : nextSend_);
         if (hasDeadline_)
             until(deadline_);
         // A program that died holding the port would leave the terminal
@@ -916,6 +977,8 @@ void Instrument::Serve()
             const auto now = Clock::now();
             if (n > 0) {
                 for (ssize_t i = 0; i < n; ++i) {
+                    if (options_.paced)
+                        rxFree_ = std::max(now, rxFree_) + ByteTime();
                     Log(true, buf[i], now);
                     OnByte(buf[i], now);
                 }
