@@ -30,7 +30,7 @@ TProgressForm::TProgressForm(QWidget *parent) : QDialog(parent)
     ProgressBar = new QProgressBar(this);
     ProgressBar->setObjectName(QStringLiteral("ProgressBar"));
     ProgressBar->setGeometry(16, 56, 298, 18);
-    ProgressBar->setRange(0, InstrumentFileCount);
+    ProgressBar->setRange(0, ResultFileCount);
     ProgressBar->setTextVisible(false);
 
     ProgressCancel = new QPushButton(this);
@@ -51,13 +51,13 @@ void TProgressForm::UpdateTexts()
     setWindowTitle(Lang("Результаты измерений", "Measurement results"));
     ProgressCancel->setText(Lang("Отмена", "Cancel"));
     Label1->setText(Lang("Принято файлов ", "Get files ") + QString::number(received_) + Lang(" из ", " from ")
-                    + QString::number(InstrumentFileCount));
+                    + QString::number(ResultFileCount));
 }
 
 void TProgressForm::StartReading(TSerialPort &port, const QString &deviceText)
 {
     DevNameLabel->setText(deviceText);
-    ProgressBar->setMaximum(InstrumentFileCount);
+    ProgressBar->setMaximum(ResultFileCount);
     ProgressBar->setValue(0);
     received_ = 0;
     UpdateTexts();

@@ -1,5 +1,6 @@
 #include "results/readinstrument.h"
 
+#include "common/dialogs.h"
 #include "link/portlist.h"
 #include "results/progress.h"
 
@@ -27,6 +28,24 @@ InstrumentRead ReadInstrument(QWidget *owner, const QString &portName, TProgress
     if (read.completed)
         read.droppedReport = DroppedValuesReport(read.files);
     return read;
+}
+
+StatisticReport StoreRead(ResultsData &results, const InstrumentRead &read)
+{
+    results.DeviceText = read.deviceText;
+    std::vector<std::vector<TValue>> files;
+    files.reserve(read.files.size());
+    for (const ReceivedFile &f : read.files)
+        files.push_back(f.values);
+    return results.TakeRead(files);
+}
+
+void ShowReadNotes(QWidget *owner, const StatisticReport &statistics, const InstrumentRead &read)
+{
+    if (!statistics.Clean())
+        ui::Message(owner, statistics.Message(), ReadResultsCaption.Text(), ui::MbOk | ui::MbIconWarning);
+    if (!read.droppedReport.isEmpty())
+        ui::Message(owner, read.droppedReport, ReadResultsCaption.Text(), ui::MbOk | ui::MbIconWarning);
 }
 
 void RepaintPending() { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); }

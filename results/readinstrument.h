@@ -30,6 +30,14 @@ struct InstrumentRead {
 InstrumentRead ReadInstrument(QWidget *owner, const QString &portName, TProgressForm &progress,
                               const std::function<void(const QString &)> &showDevice = {});
 
+// Puts a completed read into results (device text, the files and their
+// statistics); what StatisticList found is to be said after the read.
+StatisticReport StoreRead(ResultsData &results, const InstrumentRead &read);
+
+// Says after a stored read what the user must know: readings that are not
+// numbers (kept, out of the statistics) and values dropped beyond MaxValues.
+void ShowReadNotes(QWidget *owner, const StatisticReport &statistics, const InstrumentRead &read);
+
 // Lets the window repaint (the device panel) without taking user input, so no
 // second command starts while the port is open.
 void RepaintPending();

@@ -28,12 +28,14 @@ ReceivedFile ParseResultFile(int count, const std::uint8_t *records)
         const std::uint8_t *rec = records + static_cast<std::size_t>(r) * MeasurementRecordSize;
         if (rec[0] != RecordMarker)
             continue;
-        if (static_cast<int>(file.values.size()) >= MaxFileValues) {
+        if (static_cast<int>(file.values.size()) >= MaxValues) {
             ++file.dropped;
             continue;
         }
-        file.values.push_back({cp1251::Decode(reinterpret_cast<const char *>(rec + 1), 5),
-                               cp1251::Decode(reinterpret_cast<const char *>(rec + 6), 8)});
+        TValue v;
+        v.Str = cp1251::Decode(reinterpret_cast<const char *>(rec + 1), 5);
+        v.Scale = cp1251::Decode(reinterpret_cast<const char *>(rec + 6), 8);
+        file.values.push_back(std::move(v));
     }
     return file;
 }
@@ -95,6 +97,6 @@ QString DroppedValuesReport(const std::vector<ReceivedFile> &files)
         return {};
     return Lang("Прибор передал больше %1 значений в файле; сохранены первые %1, отброшено: ",
                 "The device sent more than %1 values in a file; the first %1 are kept, dropped: ")
-               .arg(MaxFileValues)
+               .arg(MaxValues)
            + parts.join(QStringLiteral(", ")) + u'.';
 }

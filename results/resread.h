@@ -4,14 +4,13 @@
 // code over TSerialPort, so it runs without a window.
 #include "common/lang.h"
 #include "link/serialnt.h"
+#include "results/resmodel.h"
 
 #include <QString>
 #include <array>
 #include <cstdint>
 #include <vector>
 
-inline constexpr int InstrumentFileCount = 99;   // result files 0..98
-inline constexpr int MaxFileValues = 100;        // values a result file keeps
 inline constexpr int MeasurementRecordSize = 16; // kind, value 5, scale 8, 2 unused
 
 // Texts of the read's failures (the connection texts are ReadResultsConnection's).
@@ -27,21 +26,16 @@ QString DeviceTextOf(const std::array<std::uint8_t, 5> &reply);
 // not come has been shown in the "RS232" box and raises ReadDataError.
 QString ReadDeviceText(TSerialPort &port);
 
-// One measurement as the instrument sent it, texts taken as they are
-// (blanks and NUL bytes included).
-struct ReceivedValue {
-    QString Str;   // 5 characters
-    QString Scale; // 8 characters
-};
-
 struct ReceivedFile {
-    int announced = 0;                 // the count byte: records announced
-    std::vector<ReceivedValue> values; // measurement records, at most MaxFileValues
-    int dropped = 0;                   // measurement records beyond MaxFileValues
+    int announced = 0;          // the count byte: records announced
+    std::vector<TValue> values; // the measurements, at most MaxValues
+    int dropped = 0;            // measurements beyond MaxValues
 };
 
 // Takes exactly count records from records (16 bytes each): those marked
-// RecordMarker become values, the others are skipped.
+// RecordMarker become values (the 5 characters of the reading as Str, the 8
+// of the scale name as Scale, taken as they are, blanks and NUL bytes
+// included), the others are skipped.
 ReceivedFile ParseResultFile(int count, const std::uint8_t *records);
 
 // The exchange of result file index: 0x8C and the index, then the count byte
@@ -57,7 +51,7 @@ public:
     // Receives the next file; false on a failed line (Failed() then holds).
     bool ReceiveNext(TSerialPort &port);
     int NextIndex() const { return next_; }
-    bool Done() const { return next_ >= InstrumentFileCount; }
+    bool Done() const { return next_ >= ResultFileCount; }
     bool Failed() const { return failed_; }
     const std::vector<ReceivedFile> &Files() const { return files_; }
     std::vector<ReceivedFile> TakeFiles() { return std::move(files_); }

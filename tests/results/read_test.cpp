@@ -178,6 +178,8 @@ struct CancelCase {
     std::function<void(TProgressForm &)> act;
 };
 
+void PrintTo(const CancelCase &c, std::ostream *os) { *os << c.name; }
+
 class ReadCancel : public ::testing::TestWithParam<std::tuple<CancelCase, bool>> {};
 
 TEST_P(ReadCancel, EndsTheReadKeepsNothingAndSendsTheEndCommand)
