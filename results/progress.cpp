@@ -11,6 +11,15 @@
 
 TProgressForm *ProgressForm = nullptr;
 
+TProgressForm &TheProgressForm(QWidget *owner)
+{
+    if (!ProgressForm) {
+        ProgressForm = new TProgressForm(owner);
+        QObject::connect(ProgressForm, &QObject::destroyed, [] { ProgressForm = nullptr; });
+    }
+    return *ProgressForm;
+}
+
 TProgressForm::TProgressForm(QWidget *parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("ProgressForm"));

@@ -55,5 +55,7 @@ private:
     bool finished_ = false;
 };
 
-// The one progress dialog, created at program start.
+// The one progress dialog, reused by every read.
 extern TProgressForm *ProgressForm;
+// ProgressForm, made on first use as a child of owner (which frees it).
+TProgressForm &TheProgressForm(QWidget *owner);

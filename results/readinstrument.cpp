@@ -1,10 +1,7 @@
 #include "results/readinstrument.h"
 
-#include "common/dialogs.h"
-#include "link/portlist.h"
 #include "results/progress.h"
 
-#include <QComboBox>
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QWidget>
@@ -30,31 +27,13 @@ InstrumentRead ReadInstrument(QWidget *owner, const QString &portName, TProgress
     return read;
 }
 
-StatisticReport StoreRead(ResultsData &results, const InstrumentRead &read)
+std::vector<std::vector<TValue>> ReadValues(const InstrumentRead &read)
 {
-    results.DeviceText = read.deviceText;
     std::vector<std::vector<TValue>> files;
     files.reserve(read.files.size());
     for (const ReceivedFile &f : read.files)
         files.push_back(f.values);
-    return results.TakeRead(files);
-}
-
-void ShowReadNotes(QWidget *owner, const StatisticReport &statistics, const InstrumentRead &read)
-{
-    if (!statistics.Clean())
-        ui::Message(owner, statistics.Message(), ReadResultsCaption.Text(), ui::MbOk | ui::MbIconWarning);
-    if (!read.droppedReport.isEmpty())
-        ui::Message(owner, read.droppedReport, ReadResultsCaption.Text(), ui::MbOk | ui::MbIconWarning);
+    return files;
 }
 
 void RepaintPending() { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); }
-
-void FillPortList(QComboBox &box)
-{
-    const QString typed = box.currentText();
-    box.clear();
-    box.addItems(SerialPortNames());
-    box.setCurrentIndex(-1);
-    box.setEditText(typed);
-}

@@ -10,7 +10,6 @@
 #include <functional>
 #include <vector>
 
-class QComboBox;
 class QWidget;
 class TProgressForm;
 
@@ -30,18 +29,9 @@ struct InstrumentRead {
 InstrumentRead ReadInstrument(QWidget *owner, const QString &portName, TProgressForm &progress,
                               const std::function<void(const QString &)> &showDevice = {});
 
-// Puts a completed read into results (device text, the files and their
-// statistics); what StatisticList found is to be said after the read.
-StatisticReport StoreRead(ResultsData &results, const InstrumentRead &read);
-
-// Says after a stored read what the user must know: readings that are not
-// numbers (kept, out of the statistics) and values dropped beyond MaxValues.
-void ShowReadNotes(QWidget *owner, const StatisticReport &statistics, const InstrumentRead &read);
+// The values of each file of a read, as the results take them.
+std::vector<std::vector<TValue>> ReadValues(const InstrumentRead &read);
 
 // Lets the window repaint (the device panel) without taking user input, so no
 // second command starts while the port is open.
 void RepaintPending();
-
-// The machine's serial ports into box's list; the edit text stays as it is, so
-// a typed device path survives a refresh.
-void FillPortList(QComboBox &box);

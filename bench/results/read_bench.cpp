@@ -60,7 +60,7 @@ void WholeRead(benchmark::State &state, bool paced)
             return;
         }
         ResultsData results;
-        StoreRead(results, read);
+        results.TakeRead(ReadValues(read));
         auto tree = TreeContent(results);
         benchmark::DoNotOptimize(tree);
     }

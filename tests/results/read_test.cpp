@@ -258,15 +258,3 @@ TEST(ReadInstrument, TheDeviceTextIsShownBeforeTheTransfer)
     EXPECT_EQ(shown, QStringLiteral("Q5-M8 v.1.2.15"));
     EXPECT_EQ(requestsWhenShown, 2u); // 0x81, 0x8B
 }
-
-TEST(PortList, ARefreshKeepsATypedPath)
-{
-    QComboBox box;
-    box.setEditable(true);
-    box.addItem(QStringLiteral("/dev/stale"));
-    box.setEditText(QStringLiteral("/tmp/q5m8"));
-    FillPortList(box);
-    EXPECT_EQ(box.currentText(), QStringLiteral("/tmp/q5m8"));
-    EXPECT_EQ(box.findText(QStringLiteral("/dev/stale")), -1);
-    EXPECT_EQ(box.count(), SerialPortNames().size());
-}

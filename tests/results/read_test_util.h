@@ -3,13 +3,11 @@
 // files, and a run of the whole read as the main window runs it.
 #include "common/lang.h"
 #include "results/progress.h"
-#include "link/portlist.h"
 #include "results/readinstrument.h"
 #include "tests/link/link_test_util.h"
 #include "tests/support/recording_dialogs.h"
 
 #include <QFileInfo>
-#include <QComboBox>
 #include <QDir>
 #include <QTimer>
 #include <chrono>
