@@ -13,6 +13,7 @@
 #include <benchmark/benchmark.h>
 
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -40,21 +41,32 @@ private:
     ui::Dialogs *previous_;
 };
 
-void WholeRead(benchmark::State &state, bool paced)
+// The full instrument on a pseudo-terminal; null (the benchmark skipped) when
+// it cannot start.
+std::unique_ptr<emu::Instrument> FullInstrument(benchmark::State &state, bool paced)
 {
     emu::Options options;
     options.paced = paced;
     options.record = false;
-    emu::Instrument instrument(emu::LoadFixture(QStringLiteral(Q5M8_FULL_FIXTURE)), options);
+    auto instrument =
+        std::make_unique<emu::Instrument>(emu::LoadFixture(QStringLiteral(Q5M8_FULL_FIXTURE)), options);
     std::string error;
-    if (!instrument.Start(&error)) {
+    if (!instrument->Start(&error)) {
         state.SkipWithError(error.c_str());
-        return;
+        return nullptr;
     }
+    return instrument;
+}
+
+void WholeRead(benchmark::State &state, bool paced)
+{
+    auto instrument = FullInstrument(state, paced);
+    if (!instrument)
+        return;
     WatchingUser user;
     TProgressForm form;
     for (auto _ : state) {
-        InstrumentRead read = ReadInstrument(nullptr, instrument.PortPath(), form);
+        InstrumentRead read = ReadInstrument(nullptr, instrument->PortPath(), form);
         if (!read.completed) {
             state.SkipWithError(("read failed: " + user.messages.join(u'|').toStdString()).c_str());
             return;
@@ -73,16 +85,11 @@ void BM_PacedRead(benchmark::State &state) { WholeRead(state, true); }
 // The receive side alone, unpaced: the exchange and the parse of 99 files.
 void BM_UnpacedReceive(benchmark::State &state)
 {
-    emu::Options options;
-    options.record = false;
-    emu::Instrument instrument(emu::LoadFixture(QStringLiteral(Q5M8_FULL_FIXTURE)), options);
-    std::string error;
-    if (!instrument.Start(&error)) {
-        state.SkipWithError(error.c_str());
+    auto instrument = FullInstrument(state, false);
+    if (!instrument)
         return;
-    }
     TSerialPort port(nullptr);
-    if (!OpenLinkPort(port, instrument.PortPath())) {
+    if (!OpenLinkPort(port, instrument->PortPath())) {
         state.SkipWithError("cannot open the emulator");
         return;
     }
