@@ -296,7 +296,7 @@ InstrumentData LoadFixture(const QString &path)
     return ParseFixture(QString::fromUtf8(f.readAll()));
 }
 
-bool ParseFault(const std::string &faultText, std::uint8_t &command, Fault &fault, std::string &error)
+static bool ParseFaultText(const std::string &faultText, std::uint8_t &command, Fault &fault, std::string &error)
 {
     const QString s = QString::fromStdString(faultText).trimmed();
     const QStringList parts = s.split(u':');
@@ -304,19 +304,8 @@ bool ParseFault(const std::string &faultText, std::uint8_t &command, Fault &faul
         error = "a fault is CMD[/REPLY]:KIND[:ARG]";
         return false;
     }
-    QString target = parts[0];
-    int argument = -1;
+    const QStringList head = parts[0].split(u'/');
     bool ok = false;
-    if (const qsizetype at = target.indexOf(u'@'); at >= 0) {
-        const uint a = target.mid(at + 1).toUInt(&ok, 16);
-        if (!ok || a > 0xFF) {
-            error = "argument must be a hex byte";
-            return false;
-        }
-        argument = static_cast<int>(a);
-        target = target.left(at);
-    }
-    const QStringList head = target.split(u'/');
     uint cmd = head[0].toUInt(&ok, 16);
     if (!ok || cmd > 0xFF) {
         error = "command must be a hex byte";
@@ -324,7 +313,6 @@ bool ParseFault(const std::string &faultText, std::uint8_t &command, Fault &faul
     }
     command = static_cast<std::uint8_t>(cmd);
     fault = Fault{};
-    fault.argument = argument;
     if (head.size() > 1) {
         fault.reply = head[1].toInt(&ok);
         if (!ok || fault.reply < 0 || fault.reply > 1) {
@@ -397,6 +385,30 @@ bool ParseFault(const std::string &faultText, std::uint8_t &command, Fault &faul
         error = "unknown fault kind";
         return false;
     }
+    return true;
+}
+
+bool ParseFault(const std::string &faultText, std::uint8_t &command, Fault &fault, std::string &error)
+{
+    // "#ARG" in the command part aims the fault at the exchange with that
+    // argument byte.
+    std::string text = faultText;
+    int argument = -1;
+    const std::size_t hash = text.find('#');
+    if (hash != std::string::npos && hash < text.find(':')) {
+        const std::size_t end = text.find_first_of(":/@", hash + 1);
+        bool ok = false;
+        const uint a = QString::fromStdString(text.substr(hash + 1, end - hash - 1)).toUInt(&ok, 16);
+        if (!ok || a > 0xFF) {
+            error = "argument after # must be a hex byte";
+            return false;
+        }
+        argument = static_cast<int>(a);
+        text.erase(hash, end - hash);
+    }
+    if (!ParseFaultText(text, command, fault, error))
+        return false;
+    fault.argument = argument;
     return true;
 }
 
@@ -614,11 +626,14 @@ void Instrument::Reply(std::uint8_t command, int reply, Bytes bytes)
 {
     int delay = 0;
     bool hangUp = false;
-    std::size_t keepBeforeHangUp = 0;
     auto range = faults_.equal_range(command);
     for (auto it = range.first; it != range.second;) {
         Fault &f = it->second;
-        if (f.reply != reply || f.times == 0 || (f.argument >= 0 && f.argument != currentArgument_)) {
+        if (f.reply != reply || f.times == 0) {
+            ++it;
+            continue;
+        }
+        if (f.argument >= 0 && f.argument != currentArgument_) {
             ++it;
             continue;
         }
@@ -644,7 +659,8 @@ void Instrument::Reply(std::uint8_t command, int reply, Bytes bytes)
             break;
         case Fault::HangUp:
             hangUp = true;
-            keepBeforeHangUp = f.keep;
+            if (bytes.size() > f.keep)
+                bytes.resize(f.keep);
             break;
         case Fault::Replace:
             bytes = f.bytes;
@@ -655,17 +671,10 @@ void Instrument::Reply(std::uint8_t command, int reply, Bytes bytes)
         else
             ++it;
     }
-    if (hangUp) {
+    if (hangUp)
         hangUpPending_ = true;
-        if (bytes.size() > keepBeforeHangUp)
-            bytes.resize(keepBeforeHangUp);
-    }
-    if (out_.size() == outPos_) {
+    if (out_.size() == outPos_)
         nextSend_ = Clock::now() + std::chrono::milliseconds(delay);
-        // An answer cannot start before the command has crossed the line.
-        if (options_.paced && nextSend_ < rxFree_)
-            nextSend_ = rxFree_;
-    }
     for (std::uint8_t b : bytes)
         out_.push_back({b, delay});
 
@@ -882,7 +891,8 @@ bool Instrument::FlushOutput()
             // byte time after the one before it, or after it became ready on
             // an idle line. The clock runs on from byte to byte, so waking
             // late sends more at once instead of stretching the reply.
-            lineStart = std::max(lineFree_, nextSend_);
+            // An answer cannot start before the command has crossed the line.
+            lineStart = std::max({lineFree_, nextSend_, rxFree_});
             Clock::time_point t = lineStart;
             end = outPos_;
             while (end < out_.size() && end - outPos_ < 512 && (end == outPos_ || out_[end].delayMs == 0)

@@ -75,7 +75,7 @@ struct Fault {
         Truncate, // send only the first `keep` bytes
         Extra,    // append `bytes`
         Slow,     // wait `delayMs` before each byte
-        HangUp,   // hang the line up instead of answering (after `keep` bytes of it)
+        HangUp,   // hang the line up instead of answering (after the first `keep` bytes)
         Replace,  // send `bytes` instead
     } kind = Silence;
     int reply = 0;
@@ -87,9 +87,10 @@ struct Fault {
     int times = -1; // how many times it applies; -1 always
     int argument = -1; // only the exchange with this argument byte (0x8C index, 0x92/0x89 address); -1 any
 };
-// "CMD[/REPLY][@ARG]:KIND[:ARG]" as on the command line, e.g. "81:patch:82",
-// "87:silence", "85/1:patch:0", "8c:slow:20", "89:extra:c3 66", "8b:truncate:2",
-// "8c@31:hangup:801" (file 50: its count and 50 records, then the line drops).
+// "CMD[/REPLY]:KIND[:ARG]" as on the command line, e.g. "81:patch:82",
+// "87:silence", "85/1:patch:0", "8c:slow:20", "89:extra:c3 66", "8b:truncate:2".
+// "#ARG" after CMD aims it at one argument byte: "8c#31:hangup:801" (file 50:
+// its count and 50 records, then the line drops).
 bool ParseFault(const std::string &faultText, std::uint8_t &command, Fault &fault, std::string &error);
 
 struct WireEvent {

@@ -24,12 +24,12 @@ it is stopped (Ctrl+C, SIGTERM).
                    records, about 41.3 s)
   --baud RATE      the line speed for --paced, default 38400
   --fault FAULT    misbehave on one command, for every time it comes
-                   (repeatable). FAULT is CMD[/REPLY][@ARG]:KIND[:ARG], CMD
-                   the command byte in hex; REPLY 1 picks the second reply of
-                   0x85 (the write result) or 0x89 (the second status); @ARG
-                   (a hex byte) aims it at the exchange with that argument
-                   only: the index of 0x8C (file N has index N-1), the
-                   address of 0x92 or 0x89:
+                   (repeatable). FAULT is CMD[#ARG][/REPLY]:KIND[:ARG], CMD
+                   the command byte in hex; #ARG (a hex byte) aims it at the
+                   exchange with that argument only: the index of 0x8C (file
+                   N has index N-1), the address of 0x92 or 0x89; REPLY 1
+                   picks the second reply of 0x85 (the write result) or
+                   0x89 (the second status):
                      silence            send nothing
                      patch:HH           the third byte becomes HH
                      patch:OFFSET=HH    that byte (negative: from the end)
@@ -37,15 +37,15 @@ it is stopped (Ctrl+C, SIGTERM).
                      extra:HH HH ...    bytes appended
                      replace:HH HH ...  these bytes instead
                      slow:MS            MS milliseconds before every byte
-                     hangup             hang the line up instead (a new
-                                        terminal is made; with --link the
-                                        link follows it)
-                     hangup:N           send the first N bytes, then hang up
+                     hangup[:N]         hang the line up instead (after
+                                        the first N bytes; a new terminal
+                                        is made; with --link the link
+                                        follows it)
                    e.g. --fault 81:patch:82  --fault 85:patch:e4
                         --fault 87:patch:-1=e3  --fault 8c:slow:20
-                        --fault 8c@31:hangup:801  (file 50: the count and
+                        --fault 8c#31:hangup:801  (file 50: the count and
                           50 of its records, then the line drops)
-                        --fault 8c@31:silence  --fault 8c@31:truncate:100
+                        --fault 8c#31:silence  --fault 8c#31:truncate:100
   -h, --help       this text
 
 Serial ports: a program opens the terminal (or the link) like a serial

@@ -204,22 +204,22 @@ TEST(AimedFaults, HitOnlyTheirFile)
     std::uint8_t cmd = 0;
     emu::Fault f;
     std::string error;
-    ASSERT_TRUE(emu::ParseFault("8c@31:hangup:801", cmd, f, error)) << error;
+    ASSERT_TRUE(emu::ParseFault("8c#31:hangup:801", cmd, f, error)) << error;
     EXPECT_EQ(cmd, 0x8C);
     EXPECT_EQ(f.kind, emu::Fault::HangUp);
     EXPECT_EQ(f.argument, 0x31);
     EXPECT_EQ(f.keep, 801u);
-    ASSERT_TRUE(emu::ParseFault("8c@2:truncate:24", cmd, f, error)) << error;
+    ASSERT_TRUE(emu::ParseFault("8c#2:truncate:24", cmd, f, error)) << error;
     EXPECT_EQ(f.argument, 2);
     ASSERT_TRUE(emu::ParseFault("8c:hangup", cmd, f, error));
     EXPECT_EQ(f.argument, -1);
     EXPECT_EQ(f.keep, 0u);
-    EXPECT_FALSE(emu::ParseFault("8c@100:silence", cmd, f, error));
+    EXPECT_FALSE(emu::ParseFault("8c#100:silence", cmd, f, error));
     EXPECT_FALSE(emu::ParseFault("8c:hangup:x", cmd, f, error));
 
     // Silence aimed at file 2 leaves files 1 and 3 answered.
     Stand stand(SmallData(2));
-    ASSERT_TRUE(emu::ParseFault("8c@1:silence", cmd, f, error));
+    ASSERT_TRUE(emu::ParseFault("8c#1:silence", cmd, f, error));
     stand.instrument.InjectFault(cmd, f);
     TSerialPort port(nullptr);
     ASSERT_TRUE(OpenLinkPort(port, stand.Path()));
