@@ -50,6 +50,26 @@ emu::Fault Keep(emu::Fault::Kind kind, int file, std::size_t keep)
 
 const emu::Bytes kUpToFile3{0x81, 0x8B, 0x8C, 0x00, 0x8C, 0x01, 0x8C, 0x02, 0x84};
 
+// As typed on the emulator's command line.
+std::pair<std::uint8_t, emu::Fault> Typed(const char *text)
+{
+    std::pair<std::uint8_t, emu::Fault> f;
+    std::string error;
+    EXPECT_TRUE(emu::ParseFault(text, f.first, f.second, error)) << error;
+    return f;
+}
+
+// The bytes of a read that requested files 0..last.
+emu::Bytes UpToFile(int last)
+{
+    emu::Bytes b{0x81, 0x8B};
+    for (int i = 0; i <= last; ++i) {
+        b.push_back(0x8C);
+        b.push_back(static_cast<std::uint8_t>(i));
+    }
+    return b;
+}
+
 class ReadFaults : public ::testing::TestWithParam<std::tuple<FaultCase, bool>> {};
 
 } // namespace
@@ -100,7 +120,9 @@ INSTANTIATE_TEST_SUITE_P(
                       {kReceiveBox, kReadDataBox}, false, "Q5-M8 v.1.2.15", kUpToFile3},
             FaultCase{"HangUpInTheMiddleOfAFile", {{0x8C, Keep(emu::Fault::HangUp, 2, 1 + 16 * 2 + 3)}},
                       {kHangUpBox, kReadDataBox}, false, "Q5-M8 v.1.2.15",
-                      {0x81, 0x8B, 0x8C, 0x00, 0x8C, 0x01, 0x8C, 0x02}}),
+                      {0x81, 0x8B, 0x8C, 0x00, 0x8C, 0x01, 0x8C, 0x02}},
+            FaultCase{"HangUpPartWayThroughFile50", {Typed("8c#31:hangup:30")}, {kHangUpBox, kReadDataBox}, false,
+                      "Q5-M8 v.1.2.15", UpToFile(49)}),
         ::testing::Bool()),
     [](const auto &info) {
         return std::string(std::get<0>(info.param).name) + (std::get<1>(info.param) ? "English" : "Russian");
