@@ -2,6 +2,8 @@
 #include "results/clipboardtext.h"
 #include "results/printresults.h"
 #include "results/resfile.h"
+#include "results/progress.h"
+#include "results/readinstrument.h"
 #include "results/restree.h"
 #include "common/aboutform.h"
 #include "common/dialogs.h"
@@ -473,11 +475,27 @@ void TMainForm::CreatCOMPortList()
     ComBox->setEditText(typed);
 }
 
-// Reading from the instrument: the progress dialog and the exchange come
-// with the instrument link of the reader.
 void TMainForm::Rx5ItemClick()
 {
-    Guarded(this, [] {});
+    Guarded(this, [this] {
+        if (!TryClearResults())
+            return;
+        DeviceText.clear();
+        CommonRemark = Lang("Результаты измерений", "Measurement results");
+        // Every failure has been shown when it returns; the results then
+        // stay cleared.
+        const InstrumentRead read = ReadInstrument(this, ComBox->currentText(), TheProgressForm(this),
+                                                   [this](const QString &device) {
+                                                       DeviceText = device;
+                                                       VerPanel->setText(device);
+                                                       RepaintPending();
+                                                   });
+        if (!read.completed)
+            return;
+        InstallReadResults(read.deviceText, ReadValues(read));
+        if (!read.droppedReport.isEmpty())
+            ui::Message(this, read.droppedReport, ReadResultsCaption.Text(), ui::MbOk | ui::MbIconWarning);
+    });
 }
 
 void TMainForm::LoadItemClick()

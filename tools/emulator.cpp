@@ -296,7 +296,7 @@ InstrumentData LoadFixture(const QString &path)
     return ParseFixture(QString::fromUtf8(f.readAll()));
 }
 
-bool ParseFault(const std::string &faultText, std::uint8_t &command, Fault &fault, std::string &error)
+static bool ParseFaultText(const std::string &faultText, std::uint8_t &command, Fault &fault, std::string &error)
 {
     const QString s = QString::fromStdString(faultText).trimmed();
     const QStringList parts = s.split(u':');
@@ -336,6 +336,13 @@ bool ParseFault(const std::string &faultText, std::uint8_t &command, Fault &faul
         fault.kind = Fault::Silence;
     } else if (kind == u"hangup") {
         fault.kind = Fault::HangUp;
+        if (!arg.isEmpty()) {
+            fault.keep = arg.toUInt(&ok);
+            if (!ok) {
+                error = "hangup takes a byte count";
+                return false;
+            }
+        }
     } else if (kind == u"patch") {
         // "patch:VALUE" sets the third byte; "patch:OFFSET=VALUE" any byte.
         fault.kind = Fault::Patch;
@@ -378,6 +385,30 @@ bool ParseFault(const std::string &faultText, std::uint8_t &command, Fault &faul
         error = "unknown fault kind";
         return false;
     }
+    return true;
+}
+
+bool ParseFault(const std::string &faultText, std::uint8_t &command, Fault &fault, std::string &error)
+{
+    // "#ARG" in the command part aims the fault at the exchange with that
+    // argument byte.
+    std::string text = faultText;
+    int argument = -1;
+    const std::size_t hash = text.find('#');
+    if (hash != std::string::npos && hash < text.find(':')) {
+        const std::size_t end = text.find_first_of(":/@", hash + 1);
+        bool ok = false;
+        const uint a = QString::fromStdString(text.substr(hash + 1, end - hash - 1)).toUInt(&ok, 16);
+        if (!ok || a > 0xFF) {
+            error = "argument after # must be a hex byte";
+            return false;
+        }
+        argument = static_cast<int>(a);
+        text.erase(hash, end - hash);
+    }
+    if (!ParseFaultText(text, command, fault, error))
+        return false;
+    fault.argument = argument;
     return true;
 }
 
@@ -602,6 +633,10 @@ void Instrument::Reply(std::uint8_t command, int reply, Bytes bytes)
             ++it;
             continue;
         }
+        if (f.argument >= 0 && f.argument != currentArgument_) {
+            ++it;
+            continue;
+        }
         switch (f.kind) {
         case Fault::Silence:
             bytes.clear();
@@ -624,6 +659,8 @@ void Instrument::Reply(std::uint8_t command, int reply, Bytes bytes)
             break;
         case Fault::HangUp:
             hangUp = true;
+            if (bytes.size() > f.keep)
+                bytes.resize(f.keep);
             break;
         case Fault::Replace:
             bytes = f.bytes;
@@ -634,10 +671,8 @@ void Instrument::Reply(std::uint8_t command, int reply, Bytes bytes)
         else
             ++it;
     }
-    if (hangUp) {
+    if (hangUp)
         hangUpPending_ = true;
-        bytes.clear();
-    }
     if (out_.size() == outPos_)
         nextSend_ = Clock::now() + std::chrono::milliseconds(delay);
     for (std::uint8_t b : bytes)
@@ -659,6 +694,9 @@ void Instrument::Reply(std::uint8_t command, int reply, Bytes bytes)
 
 void Instrument::OnByte(std::uint8_t b, Clock::time_point now)
 {
+    const bool isArgument =
+        state_ == State::WantResultIndex || state_ == State::WantScaleAddress || state_ == State::WantDeleteAddress;
+    currentArgument_ = isArgument ? b : -1;
     switch (state_) {
     case State::Idle:
         // Nothing is answered outside a connection.
@@ -790,6 +828,7 @@ void Instrument::OnByte(std::uint8_t b, Clock::time_point now)
 
 void Instrument::OnTimeout()
 {
+    currentArgument_ = -1;
     hasDeadline_ = false;
     const State was = state_;
     state_ = State::Connected;
@@ -806,6 +845,13 @@ void Instrument::OnTimeout()
     default: // the result-file exchange has no status to answer with
         break;
     }
+}
+
+Clock::duration Instrument::ByteTime() const
+{
+    // Start bit, 8 data bits, stop bit.
+    const long long baud = options_.baud > 0 ? options_.baud : 38400;
+    return std::chrono::duration_cast<Clock::duration>(std::chrono::nanoseconds(10'000'000'000LL / baud));
 }
 
 void Instrument::HangUp()
@@ -839,9 +885,29 @@ bool Instrument::FlushOutput()
             return true;
         // Bytes without delay go out together.
         std::size_t end = outPos_ + 1;
-        if (out_[outPos_].delayMs == 0)
+        Clock::time_point lineStart{};
+        if (options_.paced) {
+            // A byte is handed over once it has fully crossed the line: one
+            // byte time after the one before it, or after it became ready on
+            // an idle line. The clock runs on from byte to byte, so waking
+            // late sends more at once instead of stretching the reply.
+            // An answer cannot start before the command has crossed the line.
+            lineStart = std::max({lineFree_, nextSend_, rxFree_});
+            Clock::time_point t = lineStart;
+            end = outPos_;
+            while (end < out_.size() && end - outPos_ < 512 && (end == outPos_ || out_[end].delayMs == 0)
+                   && t + ByteTime() <= now) {
+                t += ByteTime();
+                ++end;
+            }
+            if (end == outPos_) {
+                nextDue_ = t + ByteTime();
+                return true;
+            }
+        } else if (out_[outPos_].delayMs == 0) {
             while (end < out_.size() && out_[end].delayMs == 0)
                 ++end;
+        }
         std::uint8_t chunk[512];
         std::size_t n = std::min<std::size_t>(end - outPos_, sizeof chunk);
         for (std::size_t i = 0; i < n; ++i)
@@ -857,8 +923,13 @@ bool Instrument::FlushOutput()
         for (ssize_t i = 0; i < w; ++i)
             Log(false, chunk[i], now);
         outPos_ += static_cast<std::size_t>(w);
-        if (outPos_ < out_.size())
+        if (options_.paced)
+            lineFree_ = lineStart + w * ByteTime();
+        if (outPos_ < out_.size()) {
             nextSend_ = now + std::chrono::milliseconds(out_[outPos_].delayMs);
+            if (options_.paced && out_[outPos_].delayMs == 0)
+                nextSend_ = Clock::time_point{}; // the line's clock alone
+        }
         changed_.notify_all();
     }
     if (outPos_ >= out_.size()) {
@@ -889,7 +960,7 @@ void Instrument::Serve()
             timeout = timeout < 0 ? v : std::min(timeout, v);
         };
         if (writable && outPos_ < out_.size())
-            until(nextSend_);
+            until(options_.paced ? std::max(nextSend_, nextDue_) : nextSend_);
         if (hasDeadline_)
             until(deadline_);
         // A program that died holding the port would leave the terminal
@@ -916,6 +987,8 @@ void Instrument::Serve()
             const auto now = Clock::now();
             if (n > 0) {
                 for (ssize_t i = 0; i < n; ++i) {
+                    if (options_.paced)
+                        rxFree_ = std::max(now, rxFree_) + ByteTime();
                     Log(true, buf[i], now);
                     OnByte(buf[i], now);
                 }

@@ -75,7 +75,7 @@ struct Fault {
         Truncate, // send only the first `keep` bytes
         Extra,    // append `bytes`
         Slow,     // wait `delayMs` before each byte
-        HangUp,   // hang the line up instead of answering
+        HangUp,   // hang the line up instead of answering (after the first `keep` bytes)
         Replace,  // send `bytes` instead
     } kind = Silence;
     int reply = 0;
@@ -85,9 +85,12 @@ struct Fault {
     Bytes bytes;
     int delayMs = 0;
     int times = -1; // how many times it applies; -1 always
+    int argument = -1; // only the exchange with this argument byte (0x8C index, 0x92/0x89 address); -1 any
 };
 // "CMD[/REPLY]:KIND[:ARG]" as on the command line, e.g. "81:patch:82",
 // "87:silence", "85/1:patch:0", "8c:slow:20", "89:extra:c3 66", "8b:truncate:2".
+// "#ARG" after CMD aims it at one argument byte: "8c#31:hangup:801" (file 50:
+// its count and 50 records, then the line drops).
 bool ParseFault(const std::string &faultText, std::uint8_t &command, Fault &fault, std::string &error);
 
 struct WireEvent {
@@ -103,6 +106,10 @@ struct Options {
     bool reopenAfterHangUp = false; // a fresh terminal (and link) after a hang-up
     int argumentWaitMs = 1000;     // wait for an argument byte before C3 66 E3
     int recordGapMs = 80;          // longest gap between two bytes of a scale record
+    // Bytes cross the line at its real speed: 10 bits a byte at `baud`, on a
+    // cumulative clock, in both directions.
+    bool paced = false;
+    int baud = 38400;
 };
 
 class Instrument {
@@ -150,6 +157,7 @@ private:
     void Log(bool fromPc, std::uint8_t b, Clock::time_point now);
     void HangUp();
     void Wake();
+    Clock::duration ByteTime() const; // one byte on the paced line
 
     InstrumentData data_;
     Options options_;
@@ -176,6 +184,12 @@ private:
     std::vector<Outgoing> out_;
     std::size_t outPos_ = 0;
     Clock::time_point nextSend_{};
+    // Paced line: when the last byte sent has fully crossed, when the last
+    // byte received had, and when the next byte is due.
+    Clock::time_point lineFree_{};
+    Clock::time_point rxFree_{};
+    Clock::time_point nextDue_{};
+    int currentArgument_ = -1; // argument byte of the exchange being answered
     bool hangUpPending_ = false;
     bool armAfterSend_ = false; // start the deadline when the reply is out
 

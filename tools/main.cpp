@@ -3,6 +3,7 @@
 
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <exception>
 #include <string>
@@ -23,6 +24,8 @@ int main(int argc, char **argv)
 {
     QString link, fixture, logPath;
     std::vector<std::pair<std::uint8_t, emu::Fault>> faults;
+    bool paced = false;
+    int baud = 38400;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         auto value = [&](const char *name) -> const char * {
@@ -38,7 +41,18 @@ int main(int argc, char **argv)
             link = QString::fromLocal8Bit(value("--link"));
         else if (a == "--fixture")
             fixture = QString::fromLocal8Bit(value("--fixture"));
-        else if (a == "--log")
+        else if (a == "--paced")
+            paced = true;
+        else if (a == "--baud") {
+            const char *text = value("--baud");
+            char *end = nullptr;
+            long b = std::strtol(text, &end, 10);
+            if (end == text || *end != '\0' || b < 50 || b > 4000000) {
+                std::fprintf(stderr, "q5m8-emu: --baud %s: a rate of 50..4000000 bits per second\n", text);
+                return 2;
+            }
+            baud = static_cast<int>(b);
+        } else if (a == "--log")
             logPath = QString::fromLocal8Bit(value("--log"));
         else if (a == "--fault") {
             std::uint8_t cmd = 0;
@@ -68,6 +82,8 @@ int main(int argc, char **argv)
     options.linkPath = link;
     options.record = false;
     options.reopenAfterHangUp = true;
+    options.paced = paced;
+    options.baud = baud;
     std::FILE *log = nullptr;
     if (!logPath.isEmpty()) {
         log = logPath == QStringLiteral("-") ? stdout : std::fopen(logPath.toLocal8Bit().constData(), "a");

@@ -3,6 +3,7 @@
 namespace emu {
 
 const char *const UsageText = R"(Usage: q5m8-emu [--link PATH] [--fixture FILE] [--log FILE] [--fault FAULT]...
+                [--paced [--baud RATE]]
 
 A stand-in for the Q5-M8 instrument on a pseudo-terminal, for trying the
 scale designer and the results reader by hand. It opens a pseudo-terminal
@@ -16,10 +17,19 @@ it is stopped (Ctrl+C, SIGTERM).
                    without it: the default scale only, no results, 1.0.0
   --log FILE       every byte in both directions, one line each, with the
                    time: "12:00:01.234 pc->dev 81"; "-" for standard output
+  --paced          send and take every byte at the line's real speed: 10
+                   bits a byte (start, 8 data, stop) at RATE, on a running
+                   clock, so an exchange takes as long as on a real line
+                   (38400: 0.26 ms a byte; a full read of 99 files of 100
+                   records, about 41.3 s)
+  --baud RATE      the line speed for --paced, default 38400
   --fault FAULT    misbehave on one command, for every time it comes
-                   (repeatable). FAULT is CMD[/REPLY]:KIND[:ARG], CMD the
-                   command byte in hex; REPLY 1 picks the second reply of
-                   0x85 (the write result) or 0x89 (the second status):
+                   (repeatable). FAULT is CMD[#ARG][/REPLY]:KIND[:ARG], CMD
+                   the command byte in hex; #ARG (a hex byte) aims it at the
+                   exchange with that argument only: the index of 0x8C (file
+                   N has index N-1), the address of 0x92 or 0x89; REPLY 1
+                   picks the second reply of 0x85 (the write result) or
+                   0x89 (the second status):
                      silence            send nothing
                      patch:HH           the third byte becomes HH
                      patch:OFFSET=HH    that byte (negative: from the end)
@@ -27,11 +37,15 @@ it is stopped (Ctrl+C, SIGTERM).
                      extra:HH HH ...    bytes appended
                      replace:HH HH ...  these bytes instead
                      slow:MS            MS milliseconds before every byte
-                     hangup             hang the line up instead (a new
-                                        terminal is made; with --link the
-                                        link follows it)
+                     hangup[:N]         hang the line up instead (after
+                                        the first N bytes; a new terminal
+                                        is made; with --link the link
+                                        follows it)
                    e.g. --fault 81:patch:82  --fault 85:patch:e4
                         --fault 87:patch:-1=e3  --fault 8c:slow:20
+                        --fault 8c#31:hangup:801  (file 50: the count and
+                          50 of its records, then the line drops)
+                        --fault 8c#31:silence  --fault 8c#31:truncate:100
   -h, --help       this text
 
 Serial ports: a program opens the terminal (or the link) like a serial
