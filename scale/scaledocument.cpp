@@ -48,8 +48,66 @@ void ScaleDocument::ClearTable()
     TableX.shrink_to_fit();
     TableY.clear();
     TableY.shrink_to_fit();
-    TableLines.clear();
     ProgCount = 0;
+}
+
+int ScaleDocument::AddPoint(double x, double y)
+{
+    if (PointCount < 0 || PointCount >= MaxPoints)
+        return -1;
+    int i = PointCount++;
+    PointX[i] = x;
+    PointY[i] = y;
+    while (i > 0 && PointX[i - 1] > PointX[i]) {
+        std::swap(PointX[i - 1], PointX[i]);
+        std::swap(PointY[i - 1], PointY[i]);
+        --i;
+    }
+    Modified = true;
+    return i;
+}
+
+int ScaleDocument::ChangePoint(int row, double x, double y)
+{
+    if (row < 0 || row >= std::min(PointCount, MaxPoints))
+        return -1;
+    int i = row;
+    PointX[i] = x;
+    PointY[i] = y;
+    while (i > 0 && PointX[i - 1] > PointX[i]) {
+        std::swap(PointX[i - 1], PointX[i]);
+        std::swap(PointY[i - 1], PointY[i]);
+        --i;
+    }
+    while (i < PointCount - 1 && PointX[i + 1] < PointX[i]) {
+        std::swap(PointX[i + 1], PointX[i]);
+        std::swap(PointY[i + 1], PointY[i]);
+        ++i;
+    }
+    Modified = true;
+    return i;
+}
+
+bool ScaleDocument::DeletePoint(int row)
+{
+    if (row < 0 || row >= std::min(PointCount, MaxPoints))
+        return false;
+    std::copy(PointX + row + 1, PointX + PointCount, PointX + row);
+    std::copy(PointY + row + 1, PointY + PointCount, PointY + row);
+    --PointCount;
+    PointX[PointCount] = PointY[PointCount] = 0.0;
+    Modified = true;
+    return true;
+}
+
+void ScaleDocument::Reset()
+{
+    PointCount = 0;
+    ClearTable();
+    AboutText.clear();
+    XNameText.clear();
+    YNameText.clear();
+    Modified = false;
 }
 
 bool ScaleDocument::WriteCoefficients(const QString &directory) const
@@ -185,8 +243,6 @@ bool ScaleDocument::BuildTable(double w, std::int64_t rows)
     TableCount = static_cast<int>(rows);
     TableX.assign(TableCount, 0.0);
     TableY.assign(TableCount, 0.0);
-    TableLines.reserve(TableCount);
-    const int decimals = TableDecimals();
     const double s = TableStep;
     for (int r = 0; r < TableCount; ++r) {
         const double v = Approximate(w);
@@ -208,7 +264,6 @@ bool ScaleDocument::BuildTable(double w, std::int64_t rows)
         }
         if (!std::isfinite(v))
             return false;
-        TableLines.append(TableRowText(TableX[r], v, decimals));
     }
     return true;
 }
