@@ -2,6 +2,7 @@
 // re-sort of a changed point, deletion and the reset of the empty scale.
 #include "scale/scaledocument.h"
 #include <gtest/gtest.h>
+#include <ostream>
 #include <utility>
 #include <vector>
 
@@ -59,6 +60,8 @@ struct ChangeCase {
     int expectedRow;
     Points expected;
 };
+
+void PrintTo(const ChangeCase &c, std::ostream *os) { *os << c.name; }
 
 class PointChange : public ::testing::TestWithParam<ChangeCase> {};
 
