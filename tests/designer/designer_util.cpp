@@ -2,7 +2,7 @@
 #include "common/numtext.h"
 #include <QApplication>
 #include <QDir>
-#include <QFile>
+#include <QSaveFile>
 #include <QSettings>
 
 namespace {
@@ -12,11 +12,12 @@ struct LargeScreen {
     LargeScreen()
     {
         const QString path = QDir::temp().filePath(QStringLiteral("q5m8_designer_screen.json"));
-        QFile f(path);
-        if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        // Test programs run in parallel: each replaces the file whole.
+        QSaveFile f(path);
+        if (f.open(QIODevice::WriteOnly))
             f.write(R"({"screens":[{"name":"big","x":0,"y":0,"width":2560,"height":1600,)"
                     R"("logicalDpi":96,"logicalBaseDpi":96,"dpr":1}]})");
-        f.close();
+        f.commit();
         qputenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + path).toLocal8Bit());
     }
 } largeScreen;
@@ -70,7 +71,7 @@ void DesignerTest::Add(double x, double y)
     form->AddPointButtonClick();
 }
 
-std::vector<std::pair<double, double>> DesignerTest::Points() const
+std::vector<std::pair<double, double>> DesignerTest::DocPoints() const
 {
     std::vector<std::pair<double, double>> p;
     for (int i = 0; i < form->Document.PointCount; ++i)

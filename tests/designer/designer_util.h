@@ -29,7 +29,7 @@ protected:
     // Adds a point through the real dialog.
     void Add(double x, double y);
     // The points in the document, as (x, y).
-    std::vector<std::pair<double, double>> Points() const;
+    std::vector<std::pair<double, double>> DocPoints() const;
 
     QString SettingsFile() const;
 
