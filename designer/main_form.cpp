@@ -30,7 +30,7 @@ namespace {
 constexpr int DefaultLeft = 1010, DefaultTop = 144, DefaultWidth = 874, DefaultHeight = 802;
 constexpr int TopPanelHeight = 34;
 constexpr int ColumnLeft = 8;      // controls column of MainPanel
-constexpr int EditLeft = 150;      // XNameEdit.Left
+constexpr int EditLeft = 168;      // XNameEdit.Left
 constexpr int EditWidth = 80;      // XNameEdit.Width
 constexpr int MemoWidth = 150;     // TableMemo.Width
 constexpr int MemoTop = 4;
@@ -189,10 +189,10 @@ void TMainForm::BuildMenus()
     PrintTableItem = Item(N1, "PrintTableItem");
     Separator(N1, "N4");
     Scalelist = Item(N1, "Scalelist");
-    ProgrammItem = Item(N1, "ProgrammItem");
     Separator(N1, "N7");
-    ExitItem = Item(N1, "ExitItem");
+    ProgrammItem = Item(N1, "ProgrammItem");
     Separator(N1, "N9");
+    ExitItem = Item(N1, "ExitItem");
     N2 = Named(new QMenu(this), "N2");
     AboutProg = Item(N2, "AboutProg");
     Separator(N2, "N8");
@@ -208,10 +208,10 @@ void TMainForm::BuildMenus()
     MenuItem9 = Item(MenuItem1, "MenuItem9");
     Separator(MenuItem1, "MenuItem7");
     MenuItem11 = Item(MenuItem1, "MenuItem11");
-    MenuItem12 = Item(MenuItem1, "MenuItem12");
     Separator(MenuItem1, "MenuItem10");
-    MenuItem14 = Item(MenuItem1, "MenuItem14");
+    MenuItem12 = Item(MenuItem1, "MenuItem12");
     Separator(MenuItem1, "MenuItem13");
+    MenuItem14 = Item(MenuItem1, "MenuItem14");
     MenuItem15 = Named(new QMenu(this), "MenuItem15");
     MenuItem17 = Item(MenuItem15, "MenuItem17");
     Separator(MenuItem15, "N6");
@@ -295,15 +295,15 @@ void TMainForm::BuildPanels()
 
     Bevel1 = Named(new QGroupBox(MainPanel), "Bevel1");
     Bevel1->setGeometry(ColumnLeft, 202, column, 82);
-    Label1 = Label(Bevel1, "Label1", {6, 24, 26, 18});
-    MinEdit = Edit(Bevel1, "MinEdit", {32, 22, 66, 22});
-    Label4 = Label(Bevel1, "Label4", {104, 24, 26, 18});
-    MaxEdit = Edit(Bevel1, "MaxEdit", {134, 22, 80, 22});
-    Label3 = Label(Bevel1, "Label3", {6, 52, 26, 18});
-    StepEdit = Edit(Bevel1, "StepEdit", {32, 50, 66, 22});
-    Label6 = Label(Bevel1, "Label6", {104, 52, 50, 18});
+    Label1 = Label(Bevel1, "Label1", {6, 24, 36, 18});
+    MinEdit = Edit(Bevel1, "MinEdit", {42, 22, 72, 22});
+    Label4 = Label(Bevel1, "Label4", {120, 24, 36, 18});
+    MaxEdit = Edit(Bevel1, "MaxEdit", {158, 22, 74, 22});
+    Label3 = Label(Bevel1, "Label3", {6, 52, 36, 18});
+    StepEdit = Edit(Bevel1, "StepEdit", {42, 50, 72, 22});
+    Label6 = Label(Bevel1, "Label6", {120, 52, 52, 18});
     ScalePwrComboBox = Named(new QComboBox(Bevel1), "ScalePwrComboBox");
-    ScalePwrComboBox->setGeometry(156, 50, 58, 24);
+    ScalePwrComboBox->setGeometry(174, 50, 58, 24);
     ScalePwrComboBox->addItems({QStringLiteral("0"), QStringLiteral("0,0"), QStringLiteral("0,00")});
 
     IntervalsCheckBox = Named(new QCheckBox(MainPanel), "IntervalsCheckBox");
@@ -320,20 +320,20 @@ void TMainForm::BuildPanels()
         PointsGrid));
     PointsGrid->setGeometry(ColumnLeft, GridTop, 2 * 102 + 2, 200);
     RowScrollBar = Named(new QScrollBar(Qt::Vertical, MainPanel), "RowScrollBar");
-    RowScrollBar->setGeometry(ColumnLeft + 2 * 102 + 2, GridTop, column - (2 * 102 + 2), 200);
+    RowScrollBar->setGeometry(ColumnLeft + 2 * 102 + 2, GridTop, 18, 200);
     RowScrollBar->setRange(0, 0);
     RowScrollBar->setPageStep(10);
 
     BottomPanel = Named(new QFrame(MainPanel), "BottomPanel");
     BottomPanel->setGeometry(ColumnLeft, 600, column, BottomPanelHeight);
     AddPointButton = Named(new QPushButton(BottomPanel), "AddPointButton");
-    AddPointButton->setGeometry(0, 2, 72, 28);
+    AddPointButton->setGeometry(0, 2, 78, 28);
     DelPointButton = Named(new QPushButton(BottomPanel), "DelPointButton");
-    DelPointButton->setGeometry(75, 2, 72, 28);
+    DelPointButton->setGeometry(81, 2, 78, 28);
     EditPointButton = Named(new QPushButton(BottomPanel), "EditPointButton");
-    EditPointButton->setGeometry(150, 2, 72, 28);
+    EditPointButton->setGeometry(162, 2, 78, 28);
     BitBtn1 = Named(new QPushButton(BottomPanel), "BitBtn1");
-    BitBtn1->setGeometry(150, 34, 72, 28);
+    BitBtn1->setGeometry(162, 34, 78, 28);
     for (QPushButton *b : {AddPointButton, DelPointButton, EditPointButton, BitBtn1})
         b->setAutoDefault(false);
 

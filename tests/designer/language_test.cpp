@@ -109,9 +109,9 @@ TEST_F(LanguageTest, TheMenusHaveTheirItemsInOrder)
         return n.join(' ');
     };
     EXPECT_EQ(names(f.N1), "OpenItem SaveItem N3 ClearItem N5 PrintGraphikItem PrintTableItem N4 Scalelist "
-                           "ProgrammItem N7 ExitItem N9");
+                           "N7 ProgrammItem N9 ExitItem");
     EXPECT_EQ(names(f.MenuItem1), "MenuItem2 MenuItem4 MenuItem3 MenuItem6 MenuItem5 MenuItem8 MenuItem9 "
-                                  "MenuItem7 MenuItem11 MenuItem12 MenuItem10 MenuItem14 MenuItem13");
+                                  "MenuItem7 MenuItem11 MenuItem10 MenuItem12 MenuItem13 MenuItem14");
     EXPECT_EQ(names(f.N2), "AboutProg N8 English1");
     EXPECT_EQ(names(f.MenuItem15), "MenuItem17 N6 MenuItem18");
     EXPECT_EQ(f.MenuItem12->text(), "Write scale to Q5-M8");
