@@ -177,67 +177,79 @@ TMainForm::~TMainForm()
     Guarded(this, [&] { FormDestroy(); });
 }
 
+namespace {
+
+// One line of the two main menus: the Russian item and its English twin,
+// which share a handler. A null handler is a separator; a menu title starts
+// a submenu.
+struct MenuLine {
+    QAction *TMainForm::*russian;
+    const char *russianName;
+    const char *russianText;
+    QAction *TMainForm::*english;
+    const char *englishName;
+    const char *englishText;
+    void (TMainForm::*handler)();
+};
+
+const MenuLine FileMenu[] = {
+    {&TMainForm::OpenItem, "OpenItem", "Открыть", &TMainForm::MenuItem2, "MenuItem2", "Open",
+     &TMainForm::OpenItemClick},
+    {&TMainForm::SaveItem, "SaveItem", "Сохранить", &TMainForm::MenuItem4, "MenuItem4", "Save",
+     &TMainForm::SaveItemClick},
+    {nullptr, "N3", nullptr, nullptr, "MenuItem3", nullptr, nullptr},
+    {&TMainForm::ClearItem, "ClearItem", "Очистить", &TMainForm::MenuItem6, "MenuItem6", "Clear",
+     &TMainForm::ClearItemClick},
+    {nullptr, "N5", nullptr, nullptr, "MenuItem5", nullptr, nullptr},
+    {&TMainForm::PrintGraphikItem, "PrintGraphikItem", "Печатать график", &TMainForm::MenuItem8, "MenuItem8",
+     "Print graph", &TMainForm::PrintGraphikItemClick},
+    {&TMainForm::PrintTableItem, "PrintTableItem", "Печатать таблицу", &TMainForm::MenuItem9, "MenuItem9",
+     "Print table", &TMainForm::PrintTableItemClick},
+    {nullptr, "N4", nullptr, nullptr, "MenuItem7", nullptr, nullptr},
+    {&TMainForm::Scalelist, "Scalelist", "Список шкал Q5-M8", &TMainForm::MenuItem11, "MenuItem11",
+     "Scale list Q5-M8", &TMainForm::ScalelistClick},
+    {nullptr, "N7", nullptr, nullptr, "MenuItem10", nullptr, nullptr},
+    {&TMainForm::ProgrammItem, "ProgrammItem", "Записать шкалу в Q5-M8", &TMainForm::MenuItem12, "MenuItem12",
+     "Write scale to Q5-M8", &TMainForm::RX54ItemClick},
+    {nullptr, "N9", nullptr, nullptr, "MenuItem13", nullptr, nullptr},
+    {&TMainForm::ExitItem, "ExitItem", "Выход", &TMainForm::MenuItem14, "MenuItem14", "Exit",
+     &TMainForm::ExitItemClick},
+};
+
+const MenuLine HelpMenu[] = {
+    {&TMainForm::AboutProg, "AboutProg", "О программе", &TMainForm::MenuItem17, "MenuItem17", "About",
+     &TMainForm::AboutProgClick},
+    {nullptr, "N8", nullptr, nullptr, "N6", nullptr, nullptr},
+    {&TMainForm::English1, "English1", "English", &TMainForm::MenuItem18, "MenuItem18", "Русский",
+     &TMainForm::English1Click},
+};
+
+} // namespace
+
 void TMainForm::BuildMenus()
 {
-    N1 = Named(new QMenu(this), "N1");
-    OpenItem = Item(N1, "OpenItem");
-    SaveItem = Item(N1, "SaveItem");
-    Separator(N1, "N3");
-    ClearItem = Item(N1, "ClearItem");
-    Separator(N1, "N5");
-    PrintGraphikItem = Item(N1, "PrintGraphikItem");
-    PrintTableItem = Item(N1, "PrintTableItem");
-    Separator(N1, "N4");
-    Scalelist = Item(N1, "Scalelist");
-    Separator(N1, "N7");
-    ProgrammItem = Item(N1, "ProgrammItem");
-    Separator(N1, "N9");
-    ExitItem = Item(N1, "ExitItem");
-    N2 = Named(new QMenu(this), "N2");
-    AboutProg = Item(N2, "AboutProg");
-    Separator(N2, "N8");
-    English1 = Item(N2, "English1");
-
-    MenuItem1 = Named(new QMenu(this), "MenuItem1");
-    MenuItem2 = Item(MenuItem1, "MenuItem2");
-    MenuItem4 = Item(MenuItem1, "MenuItem4");
-    Separator(MenuItem1, "MenuItem3");
-    MenuItem6 = Item(MenuItem1, "MenuItem6");
-    Separator(MenuItem1, "MenuItem5");
-    MenuItem8 = Item(MenuItem1, "MenuItem8");
-    MenuItem9 = Item(MenuItem1, "MenuItem9");
-    Separator(MenuItem1, "MenuItem7");
-    MenuItem11 = Item(MenuItem1, "MenuItem11");
-    Separator(MenuItem1, "MenuItem10");
-    MenuItem12 = Item(MenuItem1, "MenuItem12");
-    Separator(MenuItem1, "MenuItem13");
-    MenuItem14 = Item(MenuItem1, "MenuItem14");
-    MenuItem15 = Named(new QMenu(this), "MenuItem15");
-    MenuItem17 = Item(MenuItem15, "MenuItem17");
-    Separator(MenuItem15, "N6");
-    MenuItem18 = Item(MenuItem15, "MenuItem18");
-
-    const struct {
-        QAction *item;
-        const char *text;
-    } captions[] = {
-        {OpenItem, "Открыть"},       {SaveItem, "Сохранить"},
-        {ClearItem, "Очистить"},     {PrintGraphikItem, "Печатать график"},
-        {PrintTableItem, "Печатать таблицу"}, {Scalelist, "Список шкал Q5-M8"},
-        {ProgrammItem, "Записать шкалу в Q5-M8"}, {ExitItem, "Выход"},
-        {AboutProg, "О программе"},  {English1, "English"},
-        {MenuItem2, "Open"},         {MenuItem4, "Save"},
-        {MenuItem6, "Clear"},        {MenuItem8, "Print graph"},
-        {MenuItem9, "Print table"},  {MenuItem11, "Scale list Q5-M8"},
-        {MenuItem12, "Write scale to Q5-M8"}, {MenuItem14, "Exit"},
-        {MenuItem17, "About"},       {MenuItem18, "Русский"},
+    N1 = Named(new QMenu(QString::fromUtf8("Файл"), this), "N1");
+    N2 = Named(new QMenu(QStringLiteral("?"), this), "N2");
+    MenuItem1 = Named(new QMenu(QStringLiteral("File"), this), "MenuItem1");
+    MenuItem15 = Named(new QMenu(QStringLiteral("?"), this), "MenuItem15");
+    auto fill = [this](QMenu *russian, QMenu *english, const auto &lines) {
+        for (const MenuLine &l : lines) {
+            if (!l.handler) {
+                Separator(russian, l.russianName);
+                Separator(english, l.englishName);
+                continue;
+            }
+            QAction *r = this->*l.russian = Item(russian, l.russianName);
+            QAction *e = this->*l.english = Item(english, l.englishName);
+            r->setText(QString::fromUtf8(l.russianText));
+            e->setText(QString::fromUtf8(l.englishText));
+            for (QAction *a : {r, e})
+                connect(a, &QAction::triggered, this,
+                        [this, h = l.handler] { Guarded(this, [&] { (this->*h)(); }); });
+        }
     };
-    for (const auto &c : captions)
-        c.item->setText(QString::fromUtf8(c.text));
-    N1->setTitle(QString::fromUtf8("Файл"));
-    N2->setTitle(QStringLiteral("?"));
-    MenuItem1->setTitle(QStringLiteral("File"));
-    MenuItem15->setTitle(QStringLiteral("?"));
+    fill(N1, MenuItem1, FileMenu);
+    fill(N2, MenuItem15, HelpMenu);
     ProgrammItem->setEnabled(false);
     MenuItem12->setEnabled(false);
     MainMenu = {N1, N2};
@@ -354,27 +366,7 @@ void TMainForm::Connect()
     auto guard = [this](auto handler) {
         return [this, handler] { Guarded(this, [&] { (this->*handler)(); }); };
     };
-    connect(OpenItem, &QAction::triggered, this, guard(&TMainForm::OpenItemClick));
-    connect(MenuItem2, &QAction::triggered, this, guard(&TMainForm::OpenItemClick));
-    connect(SaveItem, &QAction::triggered, this, guard(&TMainForm::SaveItemClick));
-    connect(MenuItem4, &QAction::triggered, this, guard(&TMainForm::SaveItemClick));
-    connect(ClearItem, &QAction::triggered, this, guard(&TMainForm::ClearItemClick));
-    connect(MenuItem6, &QAction::triggered, this, guard(&TMainForm::ClearItemClick));
-    connect(PrintGraphikItem, &QAction::triggered, this, guard(&TMainForm::PrintGraphikItemClick));
-    connect(MenuItem8, &QAction::triggered, this, guard(&TMainForm::PrintGraphikItemClick));
-    connect(PrintTableItem, &QAction::triggered, this, guard(&TMainForm::PrintTableItemClick));
-    connect(MenuItem9, &QAction::triggered, this, guard(&TMainForm::PrintTableItemClick));
-    connect(Scalelist, &QAction::triggered, this, guard(&TMainForm::ScalelistClick));
-    connect(MenuItem11, &QAction::triggered, this, guard(&TMainForm::ScalelistClick));
-    connect(ProgrammItem, &QAction::triggered, this, guard(&TMainForm::RX54ItemClick));
-    connect(MenuItem12, &QAction::triggered, this, guard(&TMainForm::RX54ItemClick));
-    connect(ExitItem, &QAction::triggered, this, guard(&TMainForm::ExitItemClick));
-    connect(MenuItem14, &QAction::triggered, this, guard(&TMainForm::ExitItemClick));
     connect(BitBtn1, &QPushButton::clicked, this, guard(&TMainForm::ExitItemClick));
-    connect(AboutProg, &QAction::triggered, this, guard(&TMainForm::AboutProgClick));
-    connect(MenuItem17, &QAction::triggered, this, guard(&TMainForm::AboutProgClick));
-    connect(English1, &QAction::triggered, this, guard(&TMainForm::English1Click));
-    connect(MenuItem18, &QAction::triggered, this, guard(&TMainForm::English1Click));
 
     connect(LeftItem, &QAction::triggered, this, guard(&TMainForm::LeftItemClick));
     connect(RightItem, &QAction::triggered, this, guard(&TMainForm::RightItemClick));

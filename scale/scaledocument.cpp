@@ -55,15 +55,20 @@ int ScaleDocument::AddPoint(double x, double y)
 {
     if (PointCount < 0 || PointCount >= MaxPoints)
         return -1;
-    int i = PointCount++;
+    const int i = PointCount++;
     PointX[i] = x;
     PointY[i] = y;
+    Modified = true;
+    return MovePointDown(i);
+}
+
+int ScaleDocument::MovePointDown(int i)
+{
     while (i > 0 && PointX[i - 1] > PointX[i]) {
         std::swap(PointX[i - 1], PointX[i]);
         std::swap(PointY[i - 1], PointY[i]);
         --i;
     }
-    Modified = true;
     return i;
 }
 
@@ -71,14 +76,9 @@ int ScaleDocument::ChangePoint(int row, double x, double y)
 {
     if (row < 0 || row >= std::min(PointCount, MaxPoints))
         return -1;
-    int i = row;
-    PointX[i] = x;
-    PointY[i] = y;
-    while (i > 0 && PointX[i - 1] > PointX[i]) {
-        std::swap(PointX[i - 1], PointX[i]);
-        std::swap(PointY[i - 1], PointY[i]);
-        --i;
-    }
+    PointX[row] = x;
+    PointY[row] = y;
+    int i = MovePointDown(row);
     while (i < PointCount - 1 && PointX[i + 1] < PointX[i]) {
         std::swap(PointX[i + 1], PointX[i]);
         std::swap(PointY[i + 1], PointY[i]);

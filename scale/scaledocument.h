@@ -127,6 +127,8 @@ public:
     bool WriteCoefficients(const QString &directory) const;
 
 private:
+    // Moves the point at i down past every point with a larger x; its new row.
+    int MovePointDown(int i);
     bool SearchTable(double &w, double &u, std::int64_t &rows) const;
     // False at the first value that is not finite.
     bool BuildTable(double w, std::int64_t rows);
