@@ -1,5 +1,6 @@
 #include "designer/epoint.h"
 #include "common/dialogs.h"
+#include "common/exceptiondisplay.h"
 #include "common/lang.h"
 #include "common/numtext.h"
 #include <QFrame>
@@ -39,7 +40,7 @@ TEditPointForm::TEditPointForm(QWidget *parent) : QDialog(parent)
     Button2->setObjectName(QStringLiteral("Button2"));
     Button2->setGeometry(156, 110, 80, 28);
     Button2->setAutoDefault(false);
-    connect(Button1, &QPushButton::clicked, this, &TEditPointForm::Button1Click);
+    connect(Button1, &QPushButton::clicked, this, [this] { Guarded(this, [&] { Button1Click(); }); });
     connect(Button2, &QPushButton::clicked, this, &QDialog::reject);
 }
 

@@ -164,6 +164,29 @@ INSTANTIATE_TEST_SUITE_P(
         BadValue{"EnglishY", true, "2", "x", "Wrong approximation value!", "Add point", false}),
     [](const auto &info) { return std::string(info.param.name); });
 
+TEST_F(PointsTest, ThePointDialogSpeaksTheCurrentLanguage)
+{
+    TMainForm &f = *form;
+    QStringList seen;
+    auto capture = [&](QDialog &d) {
+        auto &p = dynamic_cast<TEditPointForm &>(d);
+        seen = QStringList{p.windowTitle(), p.Label1->text(), p.Label2->text(), p.Button1->text(),
+                           p.Button2->text(), p.XValueEdit->text(), p.XValueEdit->selectedText()};
+        return 0;
+    };
+    dialogs.forms.push_back(capture);
+    f.AddPointButtonClick();
+    EXPECT_EQ(seen, (QStringList{QString::fromUtf8("Добавить точку"), QString::fromUtf8("Истинное значение"),
+                                 QString::fromUtf8("Аппроксимационное значение"), "OK",
+                                 QString::fromUtf8("Отмена"), "0", "0"}));
+    Add(1.5, 2);
+    English = true;
+    dialogs.forms.push_back(capture);
+    f.EditPointButtonClick();
+    EXPECT_EQ(seen, (QStringList{"Change point", "Real value", "Approximation value", "OK", "Cancel", "1,5", "1,5"}));
+    EXPECT_EQ(DocPoints(), (Points{{1.5, 2}})) << "cancelled";
+}
+
 TEST_F(PointsTest, DeleteAsksAndNoKeepsThePoint)
 {
     TMainForm &f = *form;
