@@ -3,6 +3,7 @@
 #include "common/aboutform.h"
 #include "designer/main_views.h"
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QGroupBox>
 #include <QMenu>
 #include <QMenuBar>
@@ -227,6 +228,26 @@ TEST_F(LanguageTest, AWindowNarrowerThanItsPanelGivesAnEmptyGraph)
     f.grab();
     EXPECT_GT(f.Graph->Width, 0);
     EXPECT_TRUE(dialogs.messages.empty()) << dialogs.Texts().join('|').toStdString();
+}
+
+TEST_F(LanguageTest, TheFirstPaintRecalculatesAndSpeaksOnlyAfterThePaint)
+{
+    TMainForm &f = Start();
+    f.Document.AddPoint(10, 10);
+    f.Document.AddPoint(20, 20);
+    f.MinEdit->setText("bad");
+    f.grab();
+    ASSERT_NE(f.Graph, nullptr);
+    EXPECT_TRUE(dialogs.messages.empty()) << "no box from inside a paint";
+    QCoreApplication::processEvents();
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text, QString::fromUtf8("Недопустимое значение начала диапазона !"));
+    f.MinEdit->setText("1");
+    f.CalcButtonClick();
+    EXPECT_EQ(f.Document.TableCount, 100);
+    f.grab();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(dialogs.messages.size(), 1u) << "only the first paint recalculates";
 }
 
 TEST_F(LanguageTest, TheTitleFollowsTheDescription)
