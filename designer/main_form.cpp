@@ -123,7 +123,7 @@ TClientArea::TClientArea(TMainForm *form) : QWidget(form), form_(form)
 void TClientArea::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
-    form_->PaintClient(painter);
+    Guarded(form_, [&] { form_->PaintClient(painter); });
 }
 
 void TClientArea::resizeEvent(QResizeEvent *)
