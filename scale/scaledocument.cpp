@@ -48,8 +48,66 @@ void ScaleDocument::ClearTable()
     TableX.shrink_to_fit();
     TableY.clear();
     TableY.shrink_to_fit();
-    TableLines.clear();
     ProgCount = 0;
+}
+
+int ScaleDocument::AddPoint(double x, double y)
+{
+    if (PointCount < 0 || PointCount >= MaxPoints)
+        return -1;
+    const int i = PointCount++;
+    PointX[i] = x;
+    PointY[i] = y;
+    Modified = true;
+    return MovePointDown(i);
+}
+
+int ScaleDocument::MovePointDown(int i)
+{
+    while (i > 0 && PointX[i - 1] > PointX[i]) {
+        std::swap(PointX[i - 1], PointX[i]);
+        std::swap(PointY[i - 1], PointY[i]);
+        --i;
+    }
+    return i;
+}
+
+int ScaleDocument::ChangePoint(int row, double x, double y)
+{
+    if (row < 0 || row >= std::min(PointCount, MaxPoints))
+        return -1;
+    PointX[row] = x;
+    PointY[row] = y;
+    int i = MovePointDown(row);
+    while (i < PointCount - 1 && PointX[i + 1] < PointX[i]) {
+        std::swap(PointX[i + 1], PointX[i]);
+        std::swap(PointY[i + 1], PointY[i]);
+        ++i;
+    }
+    Modified = true;
+    return i;
+}
+
+bool ScaleDocument::DeletePoint(int row)
+{
+    if (row < 0 || row >= std::min(PointCount, MaxPoints))
+        return false;
+    std::copy(PointX + row + 1, PointX + PointCount, PointX + row);
+    std::copy(PointY + row + 1, PointY + PointCount, PointY + row);
+    --PointCount;
+    PointX[PointCount] = PointY[PointCount] = 0.0;
+    Modified = true;
+    return true;
+}
+
+void ScaleDocument::Reset()
+{
+    PointCount = 0;
+    ClearTable();
+    AboutText.clear();
+    XNameText.clear();
+    YNameText.clear();
+    Modified = false;
 }
 
 bool ScaleDocument::WriteCoefficients(const QString &directory) const
@@ -185,8 +243,6 @@ bool ScaleDocument::BuildTable(double w, std::int64_t rows)
     TableCount = static_cast<int>(rows);
     TableX.assign(TableCount, 0.0);
     TableY.assign(TableCount, 0.0);
-    TableLines.reserve(TableCount);
-    const int decimals = TableDecimals();
     const double s = TableStep;
     // The extremes change only with a whole table: a refused one leaves those
     // of the last table that had rows, never partial or infinite ones.
@@ -211,7 +267,6 @@ bool ScaleDocument::BuildTable(double w, std::int64_t rows)
         }
         if (!std::isfinite(v))
             return false;
-        TableLines.append(TableRowText(TableX[r], v, decimals));
     }
     TableXMin = xMin;
     TableXMax = xMax;

@@ -62,7 +62,6 @@ public:
     std::vector<double> TableY;
     double TableXMin = 0.0, TableXMax = 0.0;
     double TableYMin = 0.0, TableYMax = 0.0;
-    QStringList TableLines; // the memo rows, one per table row
 
     int ProgCount = 0;
     double ProgX[MaxProgPoints] = {};
@@ -97,21 +96,39 @@ public:
     // Decimals of the table values: 0, 1 or 2.
     int TableDecimals() const;
 
+    // Point editing. Each keeps the points sorted by x, a point with an x
+    // already present going after the earlier ones, and sets Modified; the
+    // caller recalculates.
+    // Appends (x, y) and moves it down past every point with a larger x;
+    // returns its row, or -1 when MaxPoints are already there.
+    int AddPoint(double x, double y);
+    // Replaces the point at row and moves it down, then up, to its place;
+    // returns its new row, or -1 when row holds no point.
+    int ChangePoint(int row, double x, double y);
+    // Removes the point at row, the later ones moving up; false when row holds no point.
+    bool DeletePoint(int row);
+    // The empty scale: no points, no table, no programming points, and no
+    // description or scale names; Modified false. The units, the inputs and
+    // the graph range stay.
+    void Reset();
+
     // Value of the current approximation at x.
     double Approximate(double x) const;
 
-    // Rebuilds coefficients, "scale.pol", table, memo rows and programming
+    // Rebuilds coefficients, "scale.pol", table and programming
     // points from the points and inputs. Shows nothing: a refused edit and a
     // failed fit come back in the report, with the table left empty.
     RecalcReport Recalculate();
 
-    // Drops the table, its rows and the programming points.
+    // Drops the table and the programming points.
     void ClearTable();
 
     // Writes "scale.pol" for the current Degree and Coef into directory.
     bool WriteCoefficients(const QString &directory) const;
 
 private:
+    // Moves the point at i down past every point with a larger x; its new row.
+    int MovePointDown(int i);
     bool SearchTable(double &w, double &u, std::int64_t &rows) const;
     // False at the first value that is not finite.
     bool BuildTable(double w, std::int64_t rows);

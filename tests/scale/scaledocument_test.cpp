@@ -43,7 +43,6 @@ protected:
         EXPECT_TRUE(dialogs.messages.empty()) << "the document never shows a box itself";
         EXPECT_EQ(doc.TableCount, static_cast<int>(doc.TableX.size()));
         EXPECT_EQ(doc.TableCount, static_cast<int>(doc.TableY.size()));
-        EXPECT_EQ(doc.TableCount, static_cast<int>(doc.TableLines.size()));
         return r;
     }
 
@@ -69,8 +68,8 @@ TEST_F(ScaleDocumentTest, SearchStopsOnValuesEqualToTheBounds)
     ASSERT_EQ(doc.TableCount, 100);
     EXPECT_EQ(doc.TableX.front(), 1.0);
     EXPECT_EQ(doc.TableX.back(), 100.0);
-    EXPECT_EQ(doc.TableLines.front(), QStringLiteral("    1  1"));
-    EXPECT_EQ(doc.TableLines.back(), QStringLiteral("  100  100"));
+    EXPECT_EQ(TableRowText(doc.TableX.front(), doc.TableY.front(), doc.TableDecimals()), QStringLiteral("    1  1"));
+    EXPECT_EQ(TableRowText(doc.TableX.back(), doc.TableY.back(), doc.TableDecimals()), QStringLiteral("  100  100"));
     EXPECT_EQ(doc.TableXMin, 1.0);
     EXPECT_EQ(doc.TableXMax, 100.0);
     EXPECT_EQ(doc.TableYMin, 1.0);
@@ -132,7 +131,7 @@ TEST_F(ScaleDocumentTest, OnePointClearsSilentlyWhateverTheEdits)
     RecalcReport r = Run();
     EXPECT_FALSE(r.Failed());
     EXPECT_EQ(doc.TableCount, 0);
-    EXPECT_TRUE(doc.TableLines.isEmpty());
+    EXPECT_TRUE(doc.TableX.empty());
     EXPECT_EQ(doc.ProgCount, 0);
 }
 
@@ -309,7 +308,8 @@ TEST_F(ScaleDocumentTest, RowTextsFollowTheDecimals)
         // Both searches stop at once and step back inside: rows 11 .. 19.
         ASSERT_EQ(doc.TableCount, 9);
         const char *expected = index == 1 ? "   12  12.0" : index == 2 ? "   12  12.00" : "   12  12";
-        EXPECT_EQ(doc.TableLines[1], QString::fromLatin1(expected)) << index;
+        EXPECT_EQ(TableRowText(doc.TableX[1], doc.TableY[1], doc.TableDecimals()), QString::fromLatin1(expected))
+            << index;
     }
 }
 

@@ -1,0 +1,23 @@
+// Tarvik, the scale designer.
+#include "common/numtext.h"
+#include "common/qtdialogs.h"
+#include "designer/main_form.h"
+#include <QApplication>
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    // The caption of the exception display and of the plain message boxes.
+    QApplication::setApplicationName(QStringLiteral("Scale"));
+    numtext::SetDecimalSeparator(',');
+    QtDialogs dialogs;
+    ui::Install(&dialogs);
+    {
+        TMainForm MainForm(QApplication::arguments().mid(1));
+        MainForm.Document.CoefDirectory = QApplication::applicationDirPath();
+        MainForm.show();
+        app.exec();
+    }
+    ui::Install(nullptr);
+    return 0;
+}

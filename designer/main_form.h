@@ -1,0 +1,221 @@
+#pragma once
+// Tarvik's main window: the points grid, the table memo and the parameters
+// on MainPanel, the description on TopPanel, the graph in the client area
+// the two panels leave free, and the Russian and English menus.
+#include "common/lang.h"
+#include "graph/net.h"
+#include "scale/scaledocument.h"
+#include <QMainWindow>
+#include <QPoint>
+#include <QRect>
+#include <memory>
+
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+class QScrollBar;
+class TAboutForm;
+class TEditPointForm;
+class TPointsGrid;
+class TPointsModel;
+class TRadioGroup;
+class TTableMemo;
+class TTableMemoModel;
+struct RecalcReport;
+
+// Alignment of MainPanel, with the numbers the settings store.
+enum TPanelAlign : int { alLeft = 3, alRight = 4 };
+
+// Where a window of frame rectangle frame goes so that a usable part of it
+// (its title strip) lies on one of the screens: frame.topLeft() when it does,
+// else the top-left corner of the first screen.
+QPoint KeepOnScreen(const QRect &frame, const QList<QRect> &screens);
+
+// The form's client area: paints the graph and takes the mouse.
+class TClientArea : public QWidget {
+public:
+    explicit TClientArea(class TMainForm *form);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+
+private:
+    TMainForm *form_;
+};
+
+class TMainForm : public QMainWindow {
+    Q_OBJECT
+public:
+    // args: the command line after the program name; the first names a scale
+    // file to open.
+    explicit TMainForm(const QStringList &args = {}, QWidget *parent = nullptr);
+    ~TMainForm() override;
+
+    // The scale being designed.
+    ScaleDocument Document;
+
+    // Graph view.
+    std::unique_ptr<TNet> Graph; // created by the first paint
+    int GraphOriginX = 1;
+    int GraphOriginY = 1;
+    bool Zooming = false;
+    QPoint ZoomStart;
+    QPoint ZoomEnd;
+
+    // Components.
+    TClientArea *ClientArea;
+    QFrame *TopPanel;
+    QFrame *TopBevel;
+    QLabel *Label5;
+    QLineEdit *ScaleEdit;
+    QFrame *MainPanel;
+    QLabel *PosLabel;
+    QLabel *Label9;
+    QLineEdit *XNameEdit;
+    QLabel *Label7;
+    QLineEdit *YNameEdit;
+    QLabel *Label10;
+    QLineEdit *DescriptionEdit;
+    TRadioGroup *ATypeRadioGroup;
+    QComboBox *PowerComboBox;
+    QLabel *Panel1;
+    QGroupBox *Bevel1;
+    QLabel *Label1;
+    QLineEdit *MinEdit;
+    QLabel *Label4;
+    QLineEdit *MaxEdit;
+    QLabel *Label3;
+    QLineEdit *StepEdit;
+    QLabel *Label6;
+    QComboBox *ScalePwrComboBox;
+    QCheckBox *IntervalsCheckBox;
+    QLabel *Label8;
+    QLineEdit *MaxErrEdit;
+    TPointsGrid *PointsGrid;
+    QScrollBar *RowScrollBar;
+    TTableMemo *TableMemo;
+    QFrame *BottomPanel;
+    QPushButton *AddPointButton;
+    QPushButton *DelPointButton;
+    QPushButton *EditPointButton;
+    QPushButton *BitBtn1;
+
+    // The two main menus; one of them is on the menu bar at a time.
+    QList<QMenu *> MainMenu;    // N1, N2
+    QList<QMenu *> MainMenuEng; // MenuItem1, MenuItem15
+    QMenu *N1, *N2;
+    QAction *OpenItem, *SaveItem, *ClearItem, *PrintGraphikItem, *PrintTableItem, *Scalelist, *ProgrammItem,
+        *ExitItem, *AboutProg, *English1;
+    QMenu *MenuItem1, *MenuItem15;
+    QAction *MenuItem2, *MenuItem4, *MenuItem6, *MenuItem8, *MenuItem9, *MenuItem11, *MenuItem12, *MenuItem14,
+        *MenuItem17, *MenuItem18;
+    QMenu *PopupMenu;
+    QAction *LeftItem, *RightItem, *TableViewItem;
+
+    TPointsModel *PointsModel;
+    TTableMemoModel *TableMemoModel;
+
+    // The dialogs, created with the window and reused.
+    TEditPointForm *EditPointForm;
+    TAboutForm *AboutForm;
+
+    // Open and save dialog filters of the current language.
+    QString OpenDialogFilter;
+    QString SaveDialogFilter;
+
+    TPanelAlign MainPanelAlign() const { return panelAlign_; }
+    // The menu on the menu bar now.
+    const QList<QMenu *> &CurrentMenu() const { return English ? MainMenuEng : MainMenu; }
+    int GraphWidth() const;
+    int GraphHeight() const;
+
+    // Start and end.
+    void FormCreate(const QStringList &args);
+    void FormDestroy();
+    void FormCloseQuery(bool &CanClose);
+
+    // Menu commands.
+    void OpenItemClick();
+    void SaveItemClick();
+    void ClearItemClick();
+    void PrintGraphikItemClick();
+    void PrintTableItemClick();
+    void ScalelistClick();
+    void RX54ItemClick();
+    void ExitItemClick();
+    void AboutProgClick();
+    void English1Click();
+    void UpdateLangauge();
+
+    // Scale file and clearing.
+    bool TryClearAll();
+    void DoOpenFile(const QString &path);
+
+    // Points and recalculation.
+    void CalcButtonClick();
+    void UpdateGraph();
+    void AddPointButtonClick();
+    void EditPointButtonClick();
+    void DelPointButtonClick();
+    void PointsGridDrawCell(QPainter &painter, int ACol, int ARow, const QRect &Rect, bool selected);
+    void PointsGridSelectCell(int ARow);
+    void RowScrollBarChange();
+    // True when the key was one of the grid's commands (consumed).
+    bool PointsGridKeyDown(int key);
+    void PowerComboBoxChange();
+    bool MinEditKeyDown(int key);
+    void XNameEditChange();
+    void DescriptionEditChange();
+    void ScaleEditChange();
+
+    // Graph view.
+    void FormPaint();
+    void FormResize();
+    void MainPanelResize();
+    void TopPanelResize();
+    void RightItemClick();
+    void LeftItemClick();
+    void TableViewItemClick(QObject *sender);
+    void FormDblClick();
+    void FormMouseDown(Qt::MouseButton button);
+    void FormMouseMove();
+    void FormMouseUp();
+
+    // Paints the client area (the body of FormPaint, inside a paint event).
+    void PaintClient(QPainter &painter);
+    // Places the panels as their alignment says (the class library's realign).
+    void AlignPanels();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void BuildMenus();
+    void BuildPanels();
+    void Connect();
+    // The controls' values into the document.
+    void ControlsToDocument();
+    // A recalculation's messages, and the focus to a refused edit.
+    void ShowReport(const RecalcReport &report);
+    void ShowGraphMessages();
+    void SetPanelAlign(TPanelAlign align);
+    // The grid after the points changed: rows, current row, scroll bar.
+    void PointsChanged(int row);
+    void FirstPaintDone();
+
+    TPanelAlign panelAlign_ = alRight;
+    bool painting_ = false;
+    bool firstPaintPending_ = false;
+};
