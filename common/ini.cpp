@@ -133,9 +133,12 @@ void IniFile::Save(const std::vector<Line> &lines) const
         bytes += "\r\n";
     }
     // A whole new file replaces the old one only once it is written, so a
-    // full disk never leaves a half file where the user's scale was.
+    // full disk never leaves a half file where the user's scale was. The
+    // flush is checked on its own: QSaveFile::commit renames even after its
+    // buffered write has failed part way.
     QSaveFile f(path_);
-    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size() || !f.commit())
+    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size() || !f.flush() ||
+        f.error() != QFileDevice::NoError || !f.commit())
         throw EIniFileException("Unable to write to " + path_.toStdString());
 }
 
