@@ -261,6 +261,19 @@ void RenderTablePage(QPainter &painter, const TablePrintPage &page, int penWidth
     painter.restore();
 }
 
+int PrintHeader(QPainter &painter, int page, const TablePrintInput &in)
+{
+    QPaintDevice *device = painter.device();
+    const DeviceTablePrintMetrics metrics(device);
+    const TablePrintLayout layout(device->width(), device->height(), device->logicalDpiX(), device->logicalDpiY(),
+                                  metrics);
+    TablePrintPage header;
+    header.number = page;
+    const int y = layout.Header(header, in);
+    RenderTablePage(painter, header, layout.penWidth);
+    return y;
+}
+
 bool PrintTable(QWidget *owner, const ScaleDocument &doc, QPrinter &printer, const PrintClock &clock)
 {
     if (doc.TableCount <= 0)

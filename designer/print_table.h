@@ -146,6 +146,10 @@ QString TablePrintTitle(const QString &yName, bool english);
 // Draws one laid-out page with the painter (pen, brush and fonts as printed).
 void RenderTablePage(QPainter &painter, const TablePrintPage &page, int penWidth);
 
+// Prints the header of page number `page` on the painter's device (its size
+// and resolution) and returns the first free line below it.
+int PrintHeader(QPainter &painter, int page, const TablePrintInput &in);
+
 // Prints the document's table: nothing for an empty table; else the print
 // dialog (through the dialog seam) with the job title set first, then the
 // pages the user asked for. A print that cannot start or go on to a page

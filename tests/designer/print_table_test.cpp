@@ -3,6 +3,9 @@
 #include "common/numtext.h"
 #include "designer/print_table.h"
 
+#include <QImage>
+#include <QPainter>
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -320,6 +323,39 @@ TEST_F(PrintTableLayout, RowsAlwaysFitThePage)
     // Where the page has room, the row height is the font's 1.2 lines.
     metrics.lineHeight[TablePrintFont::Table] = 60;
     EXPECT_EQ(TablePrintLayout(4800, 6600, 600, 600, metrics).RowHeight(867), 72);
+}
+
+// The header drawn on an image of a page at 100 dpi (850 x 1100).
+TEST_F(PrintTableLayout, PrintHeaderDrawsBarsAndText)
+{
+    QImage page(850, 1100, QImage::Format_RGB32);
+    page.setDotsPerMeterX(3937);
+    page.setDotsPerMeterY(3937);
+    page.fill(Qt::white);
+    TablePrintInput in = Table(0, 1, 1);
+    int below = 0;
+    {
+        QPainter p(&page);
+        below = PrintHeader(p, 2, in);
+    }
+    const DeviceTablePrintMetrics m(&page);
+    const int h = 2 * m.TextHeight(TablePrintFont::Header);
+    const double k = 100 / 25.4;
+    EXPECT_EQ(below, int(h + 20 * k) + 3 * m.TextHeight(TablePrintFont::Date) / 2);
+    // The thick bar from 1 mm below the text, 20 mm from the left to 10 mm from the right.
+    const int barRow = int(h + 11.5 * k);
+    EXPECT_EQ(page.pixel(int(20 * k) + 2, barRow), 0xFF000000u);
+    EXPECT_EQ(page.pixel(int(850 - 10 * k) - 2, barRow), 0xFF000000u);
+    EXPECT_EQ(page.pixel(int(20 * k) - 3, barRow), 0xFFFFFFFFu);
+    EXPECT_EQ(page.pixel(int(850 - 10 * k) + 3, barRow), 0xFFFFFFFFu);
+    // Some ink in the description's line, right-aligned: none at the far left.
+    int ink = 0, inkLeft = 0;
+    for (int y = int(10 * k + h / 2); y < int(10 * k + h); ++y)
+        for (int x = 0; x < 850; ++x)
+            if (qGray(page.pixel(x, y)) < 128)
+                (x < 425 ? inkLeft : ink)++;
+    EXPECT_GT(ink, 50);
+    EXPECT_EQ(inkLeft, 0);
 }
 
 TEST_F(PrintTableLayout, EmptyTableHasNoPage)
