@@ -340,29 +340,24 @@ public:
         }
         const bool checked = !In(x1, y1) || !In(x2, y2);
         const int sx = x1 < x2 ? 1 : -1, sy = y1 < y2 ? 1 : -1;
+        // One pixel per step along the longer axis; the shorter one follows
+        // the error term.
+        const bool alongX = dx >= dy;
+        const std::int64_t major = alongX ? dx : dy, minor = alongX ? dy : dx;
+        const int majorX = alongX ? sx : 0, majorY = alongX ? 0 : sy;
+        const int minorX = alongX ? 0 : sx, minorY = alongX ? sy : 0;
         int x = x1, y = y1;
-        if (dx >= dy) {
-            std::int64_t err = 2 * dy - dx;
-            for (std::int64_t i = 0; i < dx; ++i) {
-                Plot(x, y, checked);
-                if (err > 0) {
-                    y += sy;
-                    err -= 2 * dx;
-                }
-                err += 2 * dy;
-                x += sx;
+        std::int64_t err = 2 * minor - major;
+        for (std::int64_t i = 0; i < major; ++i) {
+            Plot(x, y, checked);
+            if (err > 0) {
+                x += minorX;
+                y += minorY;
+                err -= 2 * major;
             }
-        } else {
-            std::int64_t err = 2 * dx - dy;
-            for (std::int64_t i = 0; i < dy; ++i) {
-                Plot(x, y, checked);
-                if (err > 0) {
-                    x += sx;
-                    err -= 2 * dy;
-                }
-                err += 2 * dx;
-                y += sy;
-            }
+            err += 2 * minor;
+            x += majorX;
+            y += majorY;
         }
     }
 

@@ -274,6 +274,26 @@ TEST_F(PrintPdf, PrintThatCannotStartShowsItsError)
     }
 }
 
+// A printer that cannot start a second sheet (a spooler gone, a full disk).
+class NoNewPagePrinter : public QPrinter {
+public:
+    NoNewPagePrinter() : QPrinter(QPrinter::HighResolution) {}
+    bool newPage() override { return false; }
+};
+
+TEST_F(PrintPdf, PrintThatCannotGoOnShowsItsError)
+{
+    SetTable(0, 1, 251);
+    NoNewPagePrinter failing;
+    Answer("stopped.pdf");
+    EXPECT_FALSE(PrintTable(nullptr, doc, failing, [] { return When; }));
+    ASSERT_EQ(rec.messages.size(), 1u);
+    EXPECT_EQ(rec.messages[0].text, QString::fromUtf8("Печать прервана: не удается начать страницу 2."));
+    EXPECT_EQ(rec.messages[0].flags, ui::MbOk | ui::MbIconError);
+    English = true;
+    EXPECT_EQ(PrintJob::PageErrorText(2), "Printing stopped: cannot start page 2");
+}
+
 bool Dark(QRgb c)
 {
     return qGray(c) < 128;
