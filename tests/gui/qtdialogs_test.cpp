@@ -163,6 +163,20 @@ private slots:
         QVERIFY(!waiter.Seen());
     }
 
+    // A second modal that nobody expected (an error box after the dialog) is
+    // closed at once and reported, instead of blocking the test.
+    void waiterClosesAnUnexpectedModal()
+    {
+        QtDialogs d;
+        QDialog form;
+        ModalWaiter waiter([&](QWidget *) { form.accept(); });
+        QCOMPARE(d.ExecForm(form), int(QDialog::Accepted));
+        QCOMPARE(d.Message(nullptr, "Disk full", "Scale", ui::MbOk | ui::MbIconError), int(ui::IdOk));
+        QVERIFY(waiter.Seen());
+        QVERIFY(!waiter.Done());
+        QCOMPARE(waiter.Unexpected(), QStringList{"Scale: Disk full"});
+    }
+
     // Qt's own standard buttons follow the language.
     void qtTextsFollowTheLanguage()
     {

@@ -6,7 +6,9 @@
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QDialog>
+#include <QMessageBox>
 #include <QPointer>
+#include <QStringList>
 #include <QTimer>
 #include <QWidget>
 #include <functional>
@@ -14,7 +16,9 @@
 class ModalWaiter {
 public:
     // Polls for QApplication::activeModalWidget() and runs act on the first
-    // one that appears (once). The time-out counts from construction.
+    // one that appears (once). The time-out counts from construction. A
+    // further modal that comes up while the waiter lives (an error box after
+    // the dialog, say) is unexpected: it is noted and closed at once.
     explicit ModalWaiter(std::function<void(QWidget *)> act, int timeoutMs = 10000)
         : act_(std::move(act)), deadline_(timeoutMs)
     {
@@ -30,10 +34,20 @@ public:
     bool Seen() const { return acted_; }
     // The modal did not come up, or stayed up, within the time-out.
     bool TimedOut() const { return timedOut_; }
-    // Seen and closed in time: what a test normally checks.
-    bool Done() const { return acted_ && !timedOut_; }
+    // The titles and texts of modals that came up after the first.
+    const QStringList &Unexpected() const { return unexpected_; }
+    // Seen and closed in time, and nothing else came up: what a test checks.
+    bool Done() const { return acted_ && !timedOut_ && unexpected_.isEmpty(); }
 
 private:
+    static void Close(QWidget *m)
+    {
+        if (auto *d = qobject_cast<QDialog *>(m))
+            d->reject();
+        else
+            m->close();
+    }
+
     void Poll()
     {
         QWidget *w = QApplication::activeModalWidget();
@@ -45,21 +59,25 @@ private:
                 return;
             }
         } else if (!shown_ || !shown_->isVisible()) {
-            timer_.stop(); // closed: nothing more to do
+            if (w) {
+                QString text = w->windowTitle();
+                if (auto *box = qobject_cast<QMessageBox *>(w))
+                    text += QStringLiteral(": ") + box->text();
+                unexpected_ << text;
+                Close(w);
+            }
             return;
         }
-        if (deadline_.hasExpired()) {
+        if (!timedOut_ && deadline_.hasExpired()) {
             timedOut_ = true;
-            timer_.stop();
             // Close whatever is still modal so exec() returns.
             while (QWidget *m = QApplication::activeModalWidget()) {
-                if (auto *d = qobject_cast<QDialog *>(m))
-                    d->reject();
-                else
-                    m->close();
+                Close(m);
                 if (QApplication::activeModalWidget() == m)
                     break; // refuses to close; do not spin
             }
+            if (!acted_)
+                timer_.stop();
         }
     }
 
@@ -69,4 +87,5 @@ private:
     QPointer<QWidget> shown_;
     bool acted_ = false;
     bool timedOut_ = false;
+    QStringList unexpected_;
 };
