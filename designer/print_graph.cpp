@@ -7,7 +7,10 @@
 #include "scale/scaledocument.h"
 
 #include <QPainter>
+#include <QDir>
+#include <QFileInfo>
 #include <QPrinter>
+#include <QPrinterInfo>
 #include <QWidget>
 #include <QRect>
 
@@ -17,6 +20,22 @@ PrintJob::~PrintJob()
 {
     if (painter_ && painter_->isActive())
         painter_->end();
+}
+
+void PrintJob::OfferPdfFileName(QPrinter &printer)
+{
+    if (printer.docName().isEmpty() || !QPrinterInfo::availablePrinterNames().isEmpty())
+        return;
+    QString folder = QFileInfo(printer.outputFileName()).absolutePath();
+    if (printer.outputFileName().isEmpty()) {
+        folder = QDir::currentPath();
+        if (!folder.startsWith(QDir::homePath()))
+            folder = QDir::homePath();
+    }
+    // A name that cannot be a file name part stays out of the path.
+    QString name = printer.docName();
+    name.replace(u'/', u'_');
+    printer.setOutputFileName(QDir(folder).filePath(name + QStringLiteral(".pdf")));
 }
 
 QString PrintJob::BeginErrorText(const QPrinter &printer)

@@ -31,6 +31,11 @@ public:
     bool End();
     QPainter &Painter() { return *painter_; }
 
+    // With no printer installed the print dialog can only write a PDF file:
+    // offer one named after the job (docName), in the folder chosen last time
+    // or else the working folder (the home folder when that lies outside it).
+    static void OfferPdfFileName(QPrinter &printer);
+
     // The texts of the error boxes.
     static QString BeginErrorText(const QPrinter &printer);
     static QString PageErrorText(int page);

@@ -280,6 +280,7 @@ bool PrintTable(QWidget *owner, const ScaleDocument &doc, QPrinter &printer, con
         return false;
     printer.setDocName(TablePrintTitle(doc.YNameText, English));
     printer.setPageOrientation(QPageLayout::Portrait);
+    PrintJob::OfferPdfFileName(printer);
     if (!ui::Current().PrintSetup(owner, printer))
         return false;
 

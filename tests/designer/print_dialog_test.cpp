@@ -1,6 +1,6 @@
 // The table print through Qt's own print dialog: the job is named before the
-// dialog opens (under X11 the dialog offers a PDF file of that name when no
-// printer is installed), and the pages go to the file the user accepts.
+// dialog opens, with no printer installed the dialog offers a PDF file of
+// that name, and the pages go to the file the user accepts.
 #include "common/lang.h"
 #include "common/numtext.h"
 #include "common/qtdialogs.h"
@@ -33,7 +33,7 @@ TEST(PrintDialog, NamesTheJobFirstAndPrintsToTheChosenFile)
     ui::Dialogs *previous = ui::Install(&qt);
 
     const QString target = dir.filePath("table.pdf");
-    QString jobName;
+    QString jobName, offered;
     bool fileEdit = false;
     ModalWaiter waiter([&](QWidget *w) {
         if (auto *dialog = qobject_cast<QPrintDialog *>(w))
@@ -41,6 +41,7 @@ TEST(PrintDialog, NamesTheJobFirstAndPrintsToTheChosenFile)
         // The output file of "Print to File (PDF)".
         if (auto *edit = w->findChild<QLineEdit *>("filename")) {
             fileEdit = true;
+            offered = edit->text();
             edit->setText(target);
         }
         qobject_cast<QDialog *>(w)->accept();
@@ -54,6 +55,8 @@ TEST(PrintDialog, NamesTheJobFirstAndPrintsToTheChosenFile)
     EXPECT_TRUE(waiter.Done()) << waiter.Unexpected().join(" | ").toStdString();
     EXPECT_EQ(jobName, QString::fromUtf8("Шкала T1"));
     ASSERT_TRUE(fileEdit);
+    // No printer here: the file offered is named after the job.
+    EXPECT_TRUE(offered.endsWith(QString::fromUtf8("/Шкала T1.pdf"))) << offered.toStdString();
     EXPECT_TRUE(printed);
     EXPECT_TRUE(QFile::exists(target));
     EXPECT_GT(QFile(target).size(), 1000);
