@@ -191,6 +191,11 @@ TEST_F(PrintPdf, TableTextsInBothLanguages)
         EXPECT_NEAR(words["49"].top() - words["1"].top(), 48 * row, 0.5);
         EXPECT_EQ(PageCount(pdf), 1);
     }
+    // The description in a sans italic, the date line in a serif bold italic,
+    // the table monospaced: the metric-compatible families with Cyrillic.
+    const QString fonts = RunTool("pdffonts", {dir.filePath("ru.pdf")});
+    for (const char *font : {"LiberationSans-Italic", "LiberationSerif-BoldItalic", "LiberationMono "})
+        EXPECT_TRUE(fonts.contains(font)) << font << "\n" << fonts.toStdString();
 }
 
 TEST_F(PrintPdf, ValuesAsPrinted)
