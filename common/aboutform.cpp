@@ -11,6 +11,7 @@
 #include <QRegularExpression>
 #include <QScreen>
 #include <cmath>
+#include <numbers>
 
 const AboutTexts &TarvikAboutTexts()
 {
@@ -52,14 +53,14 @@ QPixmap DialPicture(int side)
     const double r = side * 0.40;
     // The scale: an arc of ticks with a red end zone.
     for (int i = 0; i <= 10; ++i) {
-        const double a = (150.0 - i * 12.0) * M_PI / 180.0;
+        const double a = (150.0 - i * 12.0) * std::numbers::pi / 180.0;
         const double inner = i % 5 == 0 ? r * 0.72 : r * 0.84;
         p.setPen(QPen(i >= 8 ? QColor(200, 30, 30) : QColor(20, 20, 20), i % 5 == 0 ? 1.6 : 1.0));
         p.drawLine(QPointF(centre.x() + inner * std::cos(a), centre.y() - inner * std::sin(a)),
                    QPointF(centre.x() + r * std::cos(a), centre.y() - r * std::sin(a)));
     }
     // The needle.
-    const double n = 62.0 * M_PI / 180.0;
+    const double n = 62.0 * std::numbers::pi / 180.0;
     p.setPen(QPen(QColor(0, 0, 128), 2.0, Qt::SolidLine, Qt::RoundCap));
     p.drawLine(centre, QPointF(centre.x() + r * 0.92 * std::cos(n), centre.y() - r * 0.92 * std::sin(n)));
     p.setPen(Qt::NoPen);
