@@ -14,6 +14,13 @@ struct AboutTexts {
     LangText title2;
 };
 
+// The title texts of the scale designer and of the results reader.
+const AboutTexts &TarvikAboutTexts();
+const AboutTexts &OstrelAboutTexts();
+
+// The project version compiled into the programs ("3.0.0").
+QString CompiledVersion();
+
 // "v." and the four parts of a version ("3.0.0" reads "v.3.0.0.0"), or
 // "v. ??.??.??.??" when version is empty or not made of numbers.
 QString VersionLabelText(const QString &version);
@@ -22,6 +29,8 @@ class TAboutForm : public QDialog {
     Q_OBJECT
 public:
     TAboutForm(const AboutTexts &texts, const QString &version, QWidget *parent = nullptr);
+    // With the compiled-in version.
+    explicit TAboutForm(const AboutTexts &texts, QWidget *parent = nullptr);
 
     // Sets the texts for the current language and the version label, then
     // shows the dialog modally (through the dialog seam).

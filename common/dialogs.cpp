@@ -3,13 +3,18 @@
 namespace ui {
 namespace {
 
-// Used when no program or test has installed a seam: never blocks.
+// Used when no program or test has installed a seam: never blocks, and never
+// agrees to anything (No or Cancel where the box offers them).
 class DefaultDialogs : public Dialogs {
 public:
     int Message(QObject *, const QString &, const QString &, unsigned flags) override
     {
-        unsigned b = ButtonsOf(flags);
-        return (b == MbYesNo || b == MbYesNoCancel) ? IdYes : IdOk;
+        switch (ButtonsOf(flags)) {
+        case MbYesNo: return IdNo;
+        case MbYesNoCancel:
+        case MbOkCancel: return IdCancel;
+        default: return IdOk;
+        }
     }
     bool InputQuery(QObject *, const QString &, const QString &, QString &) override { return false; }
     bool OpenFileName(QObject *, const FileRequest &, QString &) override { return false; }

@@ -53,7 +53,8 @@ public:
 };
 
 // The installed implementation. Before any is installed, a default one answers
-// every message with its first button's result and cancels every query.
+// No to a Yes/No box, Cancel where there is a Cancel button, OK to a box with
+// OK alone, and cancels every query, dialog and form.
 Dialogs &Current();
 // Installs d (not owned) and returns the previous one; null restores the default.
 Dialogs *Install(Dialogs *d);

@@ -42,7 +42,9 @@ void RestoreCursor()
 
 OverrideCursorGuard::OverrideCursorGuard() : depth_(hourglassDepth) {}
 
-OverrideCursorGuard::~OverrideCursorGuard()
+OverrideCursorGuard::~OverrideCursorGuard() { Restore(); }
+
+void OverrideCursorGuard::Restore()
 {
     while (hourglassDepth > depth_)
         RestoreCursor();

@@ -24,6 +24,8 @@ public:
     ~OverrideCursorGuard(); // restores those set since
     OverrideCursorGuard(const OverrideCursorGuard &) = delete;
     OverrideCursorGuard &operator=(const OverrideCursorGuard &) = delete;
+    // Restores now (before an error box, so it does not show the hourglass).
+    void Restore();
 
 private:
     int depth_;
@@ -40,8 +42,10 @@ void Guarded(QWidget *owner, F &&body)
     try {
         std::forward<F>(body)();
     } catch (const std::exception &e) {
+        guard.Restore();
         ShowException(owner, e);
     } catch (...) {
+        guard.Restore();
         ShowExceptionMessage(owner, QStringLiteral("Unknown exception"));
     }
 }

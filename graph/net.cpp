@@ -304,11 +304,144 @@ QPen LinePen(TColorRef color)
     return pen;
 }
 
-// A line from (x1, y1) to (x2, y2) without its end pixel.
-inline void LineTo(QPainter &p, int x1, int y1, int x2, int y2)
+// One-pixel lines into a 32-bit bitmap, as the device API rasterises them:
+// every pixel from the start up to the end, one per step along the longer
+// axis, the end pixel itself left out. Qt's own line drops the end with the
+// larger x instead, which opens a one-pixel gap where a rising segment meets
+// the next one. Ties of the shorter axis go towards the start.
+class TPixelLines {
+public:
+    TPixelLines() = default;
+    // image must stay alive and unshared (its bits are written directly).
+    explicit TPixelLines(QImage &image)
+    {
+        if (image.isNull() || image.depth() != 32)
+            return;
+        bits_ = reinterpret_cast<std::uint32_t *>(image.bits());
+        stride_ = image.bytesPerLine() / 4;
+        width_ = image.width();
+        height_ = image.height();
+    }
+    bool Active() const { return bits_ != nullptr; }
+    void SetColor(std::uint32_t rgb) { rgb_ = rgb; }
+
+    void Line(int x1, int y1, int x2, int y2)
+    {
+        const std::int64_t dx = std::abs(std::int64_t(x2) - x1), dy = std::abs(std::int64_t(y2) - y1);
+        if (dx == 0 && dy == 0)
+            return;
+        if (dx == 0) {
+            Vertical(x1, y1, y2);
+            return;
+        }
+        if (dy == 0) {
+            Horizontal(y1, x1, x2);
+            return;
+        }
+        const bool checked = !In(x1, y1) || !In(x2, y2);
+        const int sx = x1 < x2 ? 1 : -1, sy = y1 < y2 ? 1 : -1;
+        // One pixel per step along the longer axis; the shorter one follows
+        // the error term.
+        const bool alongX = dx >= dy;
+        const std::int64_t major = alongX ? dx : dy, minor = alongX ? dy : dx;
+        const int majorX = alongX ? sx : 0, majorY = alongX ? 0 : sy;
+        const int minorX = alongX ? 0 : sx, minorY = alongX ? sy : 0;
+        int x = x1, y = y1;
+        std::int64_t err = 2 * minor - major;
+        for (std::int64_t i = 0; i < major; ++i) {
+            Plot(x, y, checked);
+            if (err > 0) {
+                x += minorX;
+                y += minorY;
+                err -= 2 * major;
+            }
+            err += 2 * minor;
+            x += majorX;
+            y += majorY;
+        }
+    }
+
+private:
+    bool In(int x, int y) const { return unsigned(x) < unsigned(width_) && unsigned(y) < unsigned(height_); }
+    void Plot(int x, int y, bool checked)
+    {
+        if (!checked || In(x, y))
+            bits_[qsizetype(y) * stride_ + x] = rgb_;
+    }
+    // Rows from a towards b, b left out.
+    void Vertical(int x, int a, int b)
+    {
+        if (unsigned(x) >= unsigned(width_))
+            return;
+        // Drawn downward as [lo, hi]: from a down to b - 1, or up from b + 1 to a.
+        int lo = a < b ? a : b + 1, hi = a < b ? b - 1 : a;
+        lo = std::max(lo, 0);
+        hi = std::min(hi, height_ - 1);
+        std::uint32_t *px = bits_ + qsizetype(lo) * stride_ + x;
+        for (int y = lo; y <= hi; ++y, px += stride_)
+            *px = rgb_;
+    }
+    void Horizontal(int y, int a, int b)
+    {
+        if (unsigned(y) >= unsigned(height_))
+            return;
+        int lo = a < b ? a : b + 1, hi = a < b ? b - 1 : a;
+        lo = std::max(lo, 0);
+        hi = std::min(hi, width_ - 1);
+        if (lo <= hi)
+            std::fill(bits_ + qsizetype(y) * stride_ + lo, bits_ + qsizetype(y) * stride_ + hi + 1, rgb_);
+    }
+
+    std::uint32_t *bits_ = nullptr;
+    qsizetype stride_ = 0;
+    int width_ = 0;
+    int height_ = 0;
+    std::uint32_t rgb_ = 0xFF000000u;
+};
+
+// The 1-pixel lines of one drawing call: into the bitmap's pixels, or through
+// the caller's painter (a printer page, where one device pixel is far below
+// what the eye sees and Qt's line is kept).
+class TLiner {
+public:
+    TLiner(QPainter *painter, QImage *bitmap) : painter_(painter)
+    {
+        if (bitmap)
+            pixels_ = TPixelLines(*bitmap);
+    }
+    // The painter's pen must be set to the same colour by the caller.
+    void SetColor(TColorRef color) { pixels_.SetColor(RgbFromRef(color)); }
+    // A line from (x1, y1) to (x2, y2) without its end pixel.
+    void Line(int x1, int y1, int x2, int y2)
+    {
+        if (x1 == x2 && y1 == y2)
+            return;
+        if (pixels_.Active())
+            pixels_.Line(x1, y1, x2, y2);
+        else if (painter_)
+            painter_->drawLine(x1, y1, x2, y2);
+    }
+
+private:
+    QPainter *painter_;
+    TPixelLines pixels_;
+};
+
+// A painter draws straight into the pixels only where nothing of its state
+// would change them: a plain 32-bit image, no transform or clip, an opaque
+// solid 1-pixel pen.
+bool PixelLinesFit(const QPainter &p)
 {
-    if (x1 != x2 || y1 != y2)
-        p.drawLine(x1, y1, x2, y2);
+    const QPaintDevice *d = p.device();
+    if (!d || d->devType() != QInternal::Image)
+        return false;
+    const QImage *image = static_cast<const QImage *>(d);
+    const QImage::Format f = image->format();
+    const QPen pen = p.pen();
+    return (f == QImage::Format_RGB32 || f == QImage::Format_ARGB32 || f == QImage::Format_ARGB32_Premultiplied) &&
+           p.worldTransform().isIdentity() && !p.hasClipping() && pen.style() == Qt::SolidLine &&
+           pen.widthF() <= 1 && pen.brush().style() == Qt::SolidPattern && pen.color().alpha() == 255 &&
+           p.compositionMode() == QPainter::CompositionMode_SourceOver && p.opacity() == 1.0;
 }
 
 void TextOut(QPainter &p, const QFont &font, int x, int y, const QString &text)
@@ -342,8 +475,13 @@ public:
                 painter_->save();
             }
         } else if (!net.Bitmap.isNull()) {
-            if (own_.begin(&net.Bitmap))
+            // Unshare the pixels before the painter takes them, so that lines
+            // written straight into them land in the painter's buffer.
+            net.Bitmap.bits();
+            if (own_.begin(&net.Bitmap)) {
                 painter_ = &own_;
+                image_ = &net.Bitmap;
+            }
         }
         if (painter_) {
             painter_->setRenderHint(QPainter::Antialiasing, false);
@@ -363,10 +501,13 @@ public:
     TSurface(const TSurface &) = delete;
     TSurface &operator=(const TSurface &) = delete;
     QPainter *get() const { return painter_; }
+    // Bitmap mode: the bitmap the painter is on; direct mode: null.
+    QImage *image() const { return image_; }
 
 private:
     QPainter own_;
     QPainter *painter_ = nullptr;
+    QImage *image_ = nullptr;
 };
 
 // Consecutive vertical pieces in one column merge into one line. The clip
@@ -376,10 +517,10 @@ struct TColumnRun {
     bool active = false;
     int x = 0, a = 0, b = 0;
 
-    void Flush(QPainter &p)
+    void Flush(TLiner &liner)
     {
         if (active)
-            p.drawLine(x, a, x, b);
+            liner.Line(x, a, x, b);
         active = false;
     }
     // False when the piece does not join the run (the run must be flushed first).
@@ -618,6 +759,8 @@ void TNet::DrawFrame(int X, int Y, bool log)
     const QPen textPen(ColorFromRef(TextColor));
 
     PlotRect = {X, Y, X + Width, Y + Height};
+    TLiner liner(p, surface.image());
+    liner.SetColor(GridColor);
     if (p) {
         p->setFont(font);
         p->setPen(linePen);
@@ -662,17 +805,17 @@ void TNet::DrawFrame(int X, int Y, bool log)
     label(left, top - 3 * hh, Title);
 
     const int yLast = yCount - 1;
-    LineTo(*p, left, bottom, right, bottom);
+    liner.Line(left, bottom, right, bottom);
     label(left - wy[0], bottom - hh, yLabels[0]);
     int lowestLabelTop = bottom - hh;
 
-    LineTo(*p, left, top, right, top);
+    liner.Line(left, top, right, top);
     label(left - wy[yLast], top - hh, yLabels[yLast]);
     const int upperLimit = top + hh;
 
     for (int i = 1; i < yLast; ++i) {
         const int y = TruncToInt(bottom - (yValues[i] - YMin) * PixelsPerY);
-        LineTo(*p, left, y, right, y);
+        liner.Line(left, y, right, y);
         if (y + hh <= lowestLabelTop && y - hh >= upperLimit) {
             label(left - wy[i], y - hh, yLabels[i]);
             lowestLabelTop = y - hh;
@@ -680,18 +823,18 @@ void TNet::DrawFrame(int X, int Y, bool log)
     }
 
     const int xLast = xCount - 1;
-    LineTo(*p, left, top, left, bottom);
+    liner.Line(left, top, left, bottom);
     label(left, bottom + hh, xLabels[0]);
     int nextFreeX = left + wx[0] + 2 * hw;
 
-    LineTo(*p, right, top, right, bottom);
+    liner.Line(right, top, right, bottom);
     label(right - wx[xLast], bottom + hh, xLabels[xLast]);
     const int rightLimit = right - wx[xLast] - 2 * hw;
 
     for (int j = 1; j < xLast; ++j) {
         const double offset = log ? (std::log10(xValues[j]) - std::log10(XMin)) : (xValues[j] - XMin);
         const int x = TruncToInt(offset * PixelsPerX + left);
-        LineTo(*p, x, top, x, bottom);
+        liner.Line(x, top, x, bottom);
         const int xs = x - wx[j] / 2;
         if (xs >= nextFreeX && xs + wx[j] <= rightLimit) {
             label(xs, bottom + hh, xLabels[j]);
@@ -702,8 +845,15 @@ void TNet::DrawFrame(int X, int Y, bool log)
 
 void TNet::DrawLine(QPainter &painter, int X1, int Y1, int X2, int Y2) const
 {
-    if (ClipLine(PlotRect, X1, Y1, X2, Y2))
-        LineTo(painter, X1, Y1, X2, Y2);
+    if (!ClipLine(PlotRect, X1, Y1, X2, Y2) || (X1 == X2 && Y1 == Y2))
+        return;
+    if (PixelLinesFit(painter)) {
+        TPixelLines pixels(*static_cast<QImage *>(painter.device()));
+        pixels.SetColor(painter.pen().color().rgba());
+        pixels.Line(X1, Y1, X2, Y2);
+    } else {
+        painter.drawLine(X1, Y1, X2, Y2);
+    }
 }
 
 void TNet::DrawPolyline(int Count, const double *Xs, const double *Ys, TColorRef LineColor, bool ShowMarkers,
@@ -721,6 +871,8 @@ void TNet::DrawPolyline(int Count, const double *Xs, const double *Ys, TColorRef
     const QBrush markerBrush(ColorFromRef(MarkerColor));
     p->setPen(linePen);
     p->setBrush(markerBrush);
+    TLiner liner(p, surface.image());
+    liner.SetColor(LineColor);
 
     const TPlotRect rect = PlotRect;
     const double gl = double(rect.left) - GuardMargin, gr = double(rect.right) + GuardMargin;
@@ -750,15 +902,14 @@ void TNet::DrawPolyline(int Count, const double *Xs, const double *Ys, TColorRef
             if (a == b)
                 return;
             if (!run.Join(ix1, a, b)) {
-                run.Flush(*p);
+                run.Flush(liner);
                 run.Join(ix1, a, b);
             }
             return;
         }
         if (!ClipLine(rect, ix1, iy1, ix2, iy2))
             return;
-        if (ix1 != ix2 || iy1 != iy2)
-            p->drawLine(ix1, iy1, ix2, iy2);
+        liner.Line(ix1, iy1, ix2, iy2);
     };
 
     double prevX = 0, prevY = 0;
@@ -776,14 +927,14 @@ void TNet::DrawPolyline(int Count, const double *Xs, const double *Ys, TColorRef
             const int px = TruncToInt(fx), py = TruncToInt(fy);
             if (Inside(px, py)) {
                 // The marker covers its incoming segment; the next one is drawn over it.
-                run.Flush(*p);
+                run.Flush(liner);
                 p->setPen(markerPen);
                 Marker(*p, px, py, MarkerRadius, Filled, markerBrush);
                 p->setPen(linePen);
             }
         }
     }
-    run.Flush(*p);
+    run.Flush(liner);
 }
 
 void TNet::DrawPoints(int Count, const double *Xs, const double *Ys, int Radius, TColorRef PenColor, bool Filled,

@@ -85,21 +85,57 @@ TEST_F(Ini, NumbersUseTheProcessSeparator)
     numtext::SetDecimalSeparator('.');
 }
 
+// A full disk, as root too: the file-size limit binds every user. The write
+// fails part way and the old file must stay as it was, with no stray copy.
+TEST_F(Ini, FailedWriteThrowsAndKeepsOldContent)
+{
+    const QString p = Path("full.ini");
+    const QByteArray old = "[S]\r\nK=old\r\n";
+    Put(p, old);
+    IniFile ini(p);
+    ASSERT_EQ(ini.ReadString("S", "K", ""), "old");
+
+    struct rlimit saved;
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    void (*previous)(int) = signal(SIGXFSZ, SIG_IGN); // EFBIG instead of the signal
+    struct rlimit small = saved;
+    small.rlim_cur = rlim_t(old.size());
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    std::string error;
+    try {
+        ini.WriteString("S", "K", "a value longer than the limit allows");
+    } catch (const EIniFileException &e) {
+        error = e.what();
+    }
+    setrlimit(RLIMIT_FSIZE, &saved);
+    signal(SIGXFSZ, previous);
+
+    EXPECT_EQ(error, "Unable to write to " + p.toStdString());
+    EXPECT_EQ(Get(p), old);
+    EXPECT_EQ(IniFile(p).ReadString("S", "K", ""), "old");
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"full.ini"});
+    // The object keeps the file as it is on disk, and writes again once it can.
+    EXPECT_EQ(ini.ReadString("S", "K", ""), "old");
+    ini.WriteString("S", "K", "new");
+    EXPECT_EQ(IniFile(p).ReadString("S", "K", ""), "new");
+}
+
 TEST_F(Ini, UnwritableFileThrowsAndKeepsOldContent)
 {
-    if (geteuid() == 0) {
-        // root writes anywhere; a path under a regular file can never be created
-        QString p = Path("plain");
-        Put(p, "x");
-        IniFile ini(p + "/sub.ini");
-        try {
-            ini.WriteString("S", "K", "V");
-            FAIL() << "write under a file succeeded";
-        } catch (const EIniFileException &e) {
-            EXPECT_EQ(std::string(e.what()), "Unable to write to " + (p + "/sub.ini").toStdString());
-        }
-        return;
+    // A path under a regular file can never be created, not even by root.
+    QString plain = Path("plain");
+    Put(plain, "x");
+    IniFile under(plain + "/sub.ini");
+    try {
+        under.WriteString("S", "K", "V");
+        FAIL() << "write under a file succeeded";
+    } catch (const EIniFileException &e) {
+        EXPECT_EQ(std::string(e.what()), "Unable to write to " + (plain + "/sub.ini").toStdString());
     }
+    EXPECT_EQ(Get(plain), QByteArray("x"));
+    if (geteuid() == 0)
+        return; // root writes into a read-only folder; the full-disk case above covers it
+
     QString p = Path("ro.ini");
     Put(p, "[S]\r\nK=old\r\n");
     chmod(dir.path().toLocal8Bit(), 0500);

@@ -50,12 +50,13 @@ TEST(Win1251, CyrillicTextAndUnencodable)
     struct Case {
         const char *utf8;
         int bytes;
-    } cases[] = {{"日本", 2}, {"a€b", 3}, {"x😀y", 3}, {"Ω", 1}};
+        bool encodable;
+    } cases[] = {{"日本", 2, false}, {"a€b", 3, true}, {"x😀y", 3, false}, {"Ω", 1, false}, {"Ёё№", 3, true}, {"", 0, true}};
     for (const auto &c : cases) {
         QString t = QString::fromUtf8(c.utf8);
-        bool encodable = cp1251::CanEncode(t);
         QByteArray e = cp1251::Encode(t, &ok);
-        EXPECT_EQ(ok, encodable) << c.utf8;
+        EXPECT_EQ(ok, c.encodable) << c.utf8;
+        EXPECT_EQ(cp1251::CanEncode(t), c.encodable) << c.utf8;
         EXPECT_EQ(e.size(), c.bytes) << c.utf8;
         EXPECT_EQ(cp1251::ByteLength(t), c.bytes) << c.utf8;
     }

@@ -7,6 +7,7 @@
 #include <QPainter>
 
 #include <gtest/gtest.h>
+#include <cctype>
 
 #include <limits>
 #include <ostream>
@@ -307,6 +308,19 @@ INSTANTIATE_TEST_SUITE_P(
                       ClipCase{"both above", {30, 0, 60, 10}, false, {}},
                       ClipCase{"both below", {30, 121, 60, 300}, false, {}},
                       ClipCase{"outside a corner", {0, 28, 28, 0}, false, {}}),
-    [](const ::testing::TestParamInfo<ClipCase> &info) { return "case" + std::to_string(info.index); });
+    [](const ::testing::TestParamInfo<ClipCase> &info) {
+        // "inside, drawn downward" -> "InsideDrawnDownward"
+        std::string name;
+        bool upper = true;
+        for (const char *p = info.param.what; *p; ++p) {
+            if (std::isalnum(static_cast<unsigned char>(*p))) {
+                name += upper ? char(std::toupper(static_cast<unsigned char>(*p))) : *p;
+                upper = false;
+            } else {
+                upper = true;
+            }
+        }
+        return name;
+    });
 
 } // namespace

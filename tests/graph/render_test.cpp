@@ -3,11 +3,14 @@
 
 #include <QImage>
 #include <QPainter>
+#include <QPen>
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <memory>
+#include <set>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -317,6 +320,128 @@ TEST_F(RenderTest, PaintToCopiesOrStretches)
     EXPECT_EQ(target.pixel(2 * 24 + 1, 2 * 150 + 1), GreyRgb);
     EXPECT_EQ(target.pixel(799, 599), BlackRgb);
     EXPECT_EQ(target.pixel(800, 600), 0xFFFFFFFFu);
+}
+
+// The lit pixels of an image, as (x, y) pairs in row order.
+std::set<std::pair<int, int>> Lit(const QImage &img, std::uint32_t rgb)
+{
+    std::set<std::pair<int, int>> lit;
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x)
+            if (img.pixel(x, y) == rgb)
+                lit.insert({x, y});
+    return lit;
+}
+
+// The device API's line: the ends put in order (left to right, then top to
+// bottom), one pixel per step of the longer axis from the first end, the
+// shorter axis rounded to the nearest (halves towards the first end), the
+// second end left out.
+std::set<std::pair<int, int>> DeviceLine(int x1, int y1, int x2, int y2)
+{
+    if (x1 > x2) {
+        std::swap(x1, x2);
+        std::swap(y1, y2);
+    }
+    if (y1 > y2) {
+        std::swap(x1, x2);
+        std::swap(y1, y2);
+    }
+    const int dx = x2 - x1, dy = y2 - y1;
+    const int steps = std::max(std::abs(dx), std::abs(dy));
+    std::set<std::pair<int, int>> px;
+    for (int i = 0; i < steps; ++i) {
+        auto along = [&](int d) {
+            const double t = double(i) * std::abs(d) / steps;
+            return (d < 0 ? -1 : 1) * int(std::ceil(t - 0.5));
+        };
+        px.insert({x1 + along(dx), y1 + along(dy)});
+    }
+    return px;
+}
+
+std::set<std::pair<int, int>> DrawnLine(const TNet &net, int x1, int y1, int x2, int y2)
+{
+    QImage img(400, 300, QImage::Format_RGB32);
+    img.fill(Qt::black);
+    {
+        QPainter p(&img);
+        p.setPen(QPen(QColor(0, 255, 0), 1));
+        net.DrawLine(p, x1, y1, x2, y2);
+    }
+    return Lit(img, GreenRgb);
+}
+
+TEST_F(RenderTest, OnePixelLineLeavesOutTheSecondEndAsTheDeviceDoes)
+{
+    auto net = ScreenNet();
+    // Rising shallowly from (100, 200) to (110, 195): put in order, the line
+    // runs from the upper end down to the lower one and leaves out (100, 200),
+    // not the end with the larger x.
+    const std::set<std::pair<int, int>> rising = {{110, 195}, {109, 195}, {108, 196}, {107, 196}, {106, 197},
+                                                  {105, 197}, {104, 198}, {103, 198}, {102, 199}, {101, 199}};
+    EXPECT_EQ(DrawnLine(*net, 100, 200, 110, 195), rising);
+    EXPECT_EQ(DrawnLine(*net, 110, 195, 100, 200), rising);
+    // Horizontal: left to right, the right end left out; vertical: downward.
+    std::set<std::pair<int, int>> row, column;
+    for (int x = 50; x < 60; ++x)
+        row.insert({x, 100});
+    for (int y = 140; y < 150; ++y)
+        column.insert({70, y});
+    EXPECT_EQ(DrawnLine(*net, 60, 100, 50, 100), row);
+    EXPECT_EQ(DrawnLine(*net, 70, 150, 70, 140), column);
+    // One step: the first end alone; no length: nothing.
+    EXPECT_EQ(DrawnLine(*net, 81, 91, 80, 90), (std::set<std::pair<int, int>>{{80, 90}}));
+    EXPECT_TRUE(DrawnLine(*net, 80, 90, 80, 90).empty());
+}
+
+TEST_F(RenderTest, OnePixelLinesOfEveryDirection)
+{
+    auto net = ScreenNet();
+    const int cx = 200, cy = 150;
+    for (int dx = -23; dx <= 23; ++dx)
+        for (int dy : {-23, -17, -9, -4, -1, 0, 1, 3, 8, 13, 23}) {
+            if (dx == 0 && dy == 0)
+                continue;
+            const auto drawn = DrawnLine(*net, cx, cy, cx + dx, cy + dy);
+            EXPECT_EQ(drawn, DeviceLine(cx, cy, cx + dx, cy + dy)) << dx << ", " << dy;
+            EXPECT_EQ(drawn.size(), size_t(std::max(std::abs(dx), std::abs(dy)))) << dx << ", " << dy;
+        }
+    // Clipped at the plot: the clipped end is the one left out.
+    EXPECT_EQ(DrawnLine(*net, 300, 100, 500, 120), DeviceLine(300, 100, 394, 109));
+}
+
+// A curve of short rising segments has no gaps: every column from the first
+// vertex on is lit, and neighbouring columns touch.
+TEST_F(RenderTest, RisingCurveIsUnbroken)
+{
+    auto net = ScreenNet();
+    std::vector<double> xs, ys;
+    for (double x = 10; x <= 90; x += 2) {
+        xs.push_back(x);
+        ys.push_back(10 + 0.3 * x);
+    }
+    net->DrawPolyline(int(xs.size()), xs.data(), ys.data(), Green, false, 3, Red, false);
+    int x0, y0, x1, y1;
+    net->ValueToPixel(x0, y0, xs.front(), ys.front());
+    net->ValueToPixel(x1, y1, xs.back(), ys.back());
+    const QImage &img = net->Bitmap;
+    int prevLo = -1, prevHi = -1;
+    for (int c = x0 + 1; c <= x1; ++c) {
+        int lo = 1000, hi = -1;
+        for (int r = y1; r <= y0; ++r)
+            if (img.pixel(c, r) == GreenRgb) {
+                lo = std::min(lo, r);
+                hi = std::max(hi, r);
+            }
+        ASSERT_GE(hi, 0) << "column " << c << " is empty";
+        if (prevHi >= 0) {
+            EXPECT_LE(lo, prevHi + 1) << "column " << c;
+            EXPECT_GE(hi, prevLo - 1) << "column " << c;
+        }
+        prevLo = lo;
+        prevHi = hi;
+    }
 }
 
 } // namespace

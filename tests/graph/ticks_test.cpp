@@ -43,6 +43,8 @@ struct LinearCase {
     QStringList labels;
 };
 
+void PrintTo(const LinearCase &c, std::ostream *os) { *os << c.name << " (" << c.min << " .. " << c.max << ")"; }
+
 class LinearTicksTable : public TicksTest, public ::testing::WithParamInterface<LinearCase> {};
 
 TEST_P(LinearTicksTable, ValuesAndLabels)

@@ -2,30 +2,20 @@
 // the language of the moment.
 #include "common/lang.h"
 #include "common/qtdialogs.h"
+#include "common/qttranslation.h"
+#include "tests/support/modal_wait.h"
 #include <QApplication>
+#include <QDialogButtonBox>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QPushButton>
-#include <QTimer>
 #include <QtTest>
-#include <functional>
 
 class QtDialogsTest : public QObject {
     Q_OBJECT
-
-    // Runs `act` on the modal box once it is up.
-    static void WhenModal(std::function<void(QWidget *)> act)
-    {
-        QTimer::singleShot(0, [act] {
-            QWidget *w = QApplication::activeModalWidget();
-            if (!w) {
-                WhenModal(act);
-                return;
-            }
-            act(w);
-        });
-    }
 
     static QAbstractButton *ButtonNamed(QWidget *w, const QString &text)
     {
@@ -58,50 +48,154 @@ private slots:
         English = english;
         QString caption;
         QMessageBox::Icon icon = QMessageBox::NoIcon;
-        WhenModal([&](QWidget *w) {
+        bool found = false;
+        ModalWaiter waiter([&](QWidget *w) {
             caption = w->windowTitle();
             if (auto *box = qobject_cast<QMessageBox *>(w))
                 icon = box->icon();
-            QAbstractButton *b = ButtonNamed(w, press);
-            QVERIFY(b);
-            b->click();
+            if (QAbstractButton *b = ButtonNamed(w, press)) {
+                found = true;
+                b->click();
+            }
         });
         QtDialogs d;
-        QCOMPARE(d.Message(nullptr, "text", "Caption", flags), result);
+        const int answer = d.Message(nullptr, "text", "Caption", flags);
+        English = false;
+        QVERIFY(waiter.Done());
+        QVERIFY(found);
+        QCOMPARE(answer, result);
         QCOMPARE(caption, QString("Caption"));
         QCOMPARE(icon, ui::IconOf(flags) == ui::MbIconError ? QMessageBox::Critical : QMessageBox::Question);
-        English = false;
     }
 
     void emptyCaptionIsApplicationTitle()
     {
         QApplication::setApplicationDisplayName("Scale");
         QString caption;
-        WhenModal([&](QWidget *w) {
+        ModalWaiter waiter([&](QWidget *w) {
             caption = w->windowTitle();
-            ButtonNamed(w, "OK")->click();
+            if (QAbstractButton *b = ButtonNamed(w, "OK"))
+                b->click();
         });
         QtDialogs d;
         QCOMPARE(d.Message(nullptr, "plain", QString(), ui::MbOk), int(ui::IdOk));
+        QVERIFY(waiter.Done());
         QCOMPARE(caption, QString("Scale"));
     }
 
     void inputQuery()
     {
-        WhenModal([](QWidget *w) {
-            auto *edit = w->findChild<QLineEdit *>();
-            QVERIFY(edit);
-            QCOMPARE(edit->text(), QString("old"));
-            edit->setText(QString::fromUtf8("новый"));
-            qobject_cast<QDialog *>(w)->accept();
-        });
         QtDialogs d;
         QString value = "old";
-        QVERIFY(d.InputQuery(nullptr, "c", "p", value));
+        QString shown;
+        {
+            ModalWaiter waiter([&](QWidget *w) {
+                if (auto *edit = w->findChild<QLineEdit *>()) {
+                    shown = edit->text();
+                    edit->setText(QString::fromUtf8("новый"));
+                }
+                qobject_cast<QDialog *>(w)->accept();
+            });
+            QVERIFY(d.InputQuery(nullptr, "c", "p", value));
+            QVERIFY(waiter.Done());
+        }
+        QCOMPARE(shown, QString("old"));
         QCOMPARE(value, QString::fromUtf8("новый"));
-        WhenModal([](QWidget *w) { qobject_cast<QDialog *>(w)->reject(); });
+        ModalWaiter waiter([](QWidget *w) { qobject_cast<QDialog *>(w)->reject(); });
         QVERIFY(!d.InputQuery(nullptr, "c", "p", value));
+        QVERIFY(waiter.Done());
         QCOMPARE(value, QString::fromUtf8("новый"));
+    }
+
+    void printSetupShowsThePrintDialog()
+    {
+        QtDialogs d;
+        QPrinter printer;
+        bool isPrintDialog = false;
+        {
+            ModalWaiter waiter([&](QWidget *w) {
+                isPrintDialog = qobject_cast<QPrintDialog *>(w) != nullptr;
+                qobject_cast<QDialog *>(w)->reject();
+            });
+            QVERIFY(!d.PrintSetup(nullptr, printer));
+            QVERIFY(waiter.Done());
+        }
+        QVERIFY(isPrintDialog);
+        ModalWaiter waiter([&](QWidget *w) { qobject_cast<QDialog *>(w)->accept(); });
+        QVERIFY(d.PrintSetup(nullptr, printer));
+        QVERIFY(waiter.Done());
+    }
+
+    void execFormRunsTheFormModally()
+    {
+        QtDialogs d;
+        QDialog form;
+        bool modal = false;
+        {
+            ModalWaiter waiter([&](QWidget *w) {
+                modal = w == &form;
+                form.accept();
+            });
+            QCOMPARE(d.ExecForm(form), int(QDialog::Accepted));
+            QVERIFY(waiter.Done());
+        }
+        QVERIFY(modal);
+        ModalWaiter waiter([&](QWidget *) { form.reject(); });
+        QCOMPARE(d.ExecForm(form), int(QDialog::Rejected));
+        QVERIFY(waiter.Done());
+    }
+
+    // The waiter itself: a modal left open is closed after the time-out, and
+    // one that never comes is reported, so neither case hangs the test.
+    void waiterGivesUpInsteadOfHanging()
+    {
+        QDialog form;
+        {
+            ModalWaiter waiter([](QWidget *) {}, 200);
+            QtDialogs d;
+            QCOMPARE(d.ExecForm(form), int(QDialog::Rejected));
+            QVERIFY(waiter.Seen());
+            QVERIFY(waiter.TimedOut());
+            QVERIFY(!waiter.Done());
+        }
+        ModalWaiter waiter([](QWidget *) {}, 100);
+        QTRY_VERIFY_WITH_TIMEOUT(waiter.TimedOut(), 2000);
+        QVERIFY(!waiter.Seen());
+    }
+
+    // A second modal that nobody expected (an error box after the dialog) is
+    // closed at once and reported, instead of blocking the test.
+    void waiterClosesAnUnexpectedModal()
+    {
+        QtDialogs d;
+        QDialog form;
+        ModalWaiter waiter([&](QWidget *) { form.accept(); });
+        QCOMPARE(d.ExecForm(form), int(QDialog::Accepted));
+        QCOMPARE(d.Message(nullptr, "Disk full", "Scale", ui::MbOk | ui::MbIconError), int(ui::IdOk));
+        QVERIFY(waiter.Seen());
+        QVERIFY(!waiter.Done());
+        QCOMPARE(waiter.Unexpected(), QStringList{"Scale: Disk full"});
+    }
+
+    // Qt's own standard buttons follow the language.
+    void qtTextsFollowTheLanguage()
+    {
+        English = false;
+        QVERIFY(UpdateQtTranslation());
+        QDialogButtonBox ru(QDialogButtonBox::Cancel);
+        QCOMPARE(ru.button(QDialogButtonBox::Cancel)->text(), QString::fromUtf8("Отмена"));
+        QVERIFY(UpdateQtTranslation()); // a second call changes nothing
+        English = true;
+        QVERIFY(UpdateQtTranslation());
+        QDialogButtonBox en(QDialogButtonBox::Cancel);
+        QCOMPARE(en.button(QDialogButtonBox::Cancel)->text(), QString("Cancel"));
+        English = false;
+        QVERIFY(UpdateQtTranslation());
+        QDialogButtonBox back(QDialogButtonBox::Cancel);
+        QCOMPARE(back.button(QDialogButtonBox::Cancel)->text(), QString::fromUtf8("Отмена"));
+        English = true;
+        UpdateQtTranslation();
+        English = false;
     }
 };
 

@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QTemporaryFile>
 
+#include <cctype>
 #include <chrono>
 
 using namespace std::chrono_literals;
@@ -239,7 +240,18 @@ INSTANTIATE_TEST_SUITE_P(
                       FaultCase{"87:truncate:4", {0x87}, {0xC3, 0x66, 0x87, 3}},
                       FaultCase{"85:patch:e4", {0x85, 0x8B}, {0xC3, 0x66, 0xE4, 0xC3, 0x66, 3, 4, 200}},
                       FaultCase{"89/1:patch:0", {0x89, 0x01}, {0xC3, 0x66, 0x89, 0xC3, 0x66, 0x00}},
-                      FaultCase{"8c:patch:0=02", {0x8C, 0x01}, {0x02}}));
+                      FaultCase{"8c:patch:0=02", {0x8C, 0x01}, {0x02}}),
+    [](const auto &info) {
+        // "8b:extra:aa bb" -> "Cmd8b_extra_aa_bb"
+        std::string name = "Cmd";
+        for (const char *p = info.param.faultText; *p; ++p) {
+            if (std::isalnum(static_cast<unsigned char>(*p)))
+                name += *p;
+            else if (name.back() != '_')
+                name += '_';
+        }
+        return name;
+    });
 
 TEST(EmulatorFaults, PatchFromTheEndChangesTheClosingTriple)
 {

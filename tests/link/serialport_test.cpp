@@ -59,7 +59,8 @@ TEST_P(OpenMissing, ShowsDoesNotExistInTheChosenLanguage)
 
 INSTANTIATE_TEST_SUITE_P(Languages, OpenMissing,
                          ::testing::Values(std::make_pair(false, "Порт не существует !"),
-                                           std::make_pair(true, "The port does not exist!")));
+                                           std::make_pair(true, "The port does not exist!")),
+                         [](const auto &info) { return std::string(info.param.first ? "English" : "Russian"); });
 
 TEST(SerialPortOpen, EmptyNameIsAMissingPort)
 {
@@ -186,7 +187,8 @@ INSTANTIATE_TEST_SUITE_P(
         ReportCase{SerialErrReceive, "Ошибка при приеме данных!", "Error at receiving data!"},
         ReportCase{SerialErrTransmit, "Ошибка при передаче данных", "Error at transmitting data!"},
         ReportCase{SerialErrNotOpen, "Порт не инициализирован!", "The port is not initialized!"},
-        ReportCase{995, "Ошибка #995", "Error #995"}, ReportCase{EIO, "Ошибка #5", "Error #5"}));
+        ReportCase{995, "Ошибка #995", "Error #995"}, ReportCase{EIO, "Ошибка #5", "Error #5"}),
+    [](const auto &info) { return "Code" + std::to_string(info.param.code); });
 
 TEST(SerialPortReportError, ZeroAndNegativeCodesShowNothing)
 {
@@ -335,6 +337,14 @@ void PrintTo(const DecodeCase &c, std::ostream *os)
         *os << "[" << Hex(chunk) << "]";
 }
 
+// Names of the cases below, in their order.
+const char *DecodeCaseName(size_t index)
+{
+    static const char *const names[] = {"Plain", "DoubledMark", "SplitDoubling", "FramingError",
+                                        "Break", "Incomplete",  "MarkThenData"};
+    return index < std::size(names) ? names[index] : "Case";
+}
+
 class LineDecoding : public ::testing::TestWithParam<DecodeCase> {};
 
 TEST_P(LineDecoding, UndoesTheMarkingAndStopsAtALineError)
@@ -355,7 +365,8 @@ INSTANTIATE_TEST_SUITE_P(
                       DecodeCase{{{0x41, 0xFF, 0x00, 0x55, 0x42}}, {0x41}, true},        // framing error
                       DecodeCase{{{0xFF}, {0x00}, {0x00}, {0x43}}, {}, true},            // break
                       DecodeCase{{{0xFF, 0x00}}, {}, false},                            // incomplete
-                      DecodeCase{{{0xFF, 0x41}}, {0xFF, 0x41}, false}));
+                      DecodeCase{{{0xFF, 0x41}}, {0xFF, 0x41}, false}),
+    [](const auto &info) { return std::string(DecodeCaseName(info.index)); });
 
 TEST(LineDecoding, ResetClearsTheErrorAndPendingBytes)
 {

@@ -12,6 +12,8 @@ struct PowerCase {
     double expected;
 };
 
+void PrintTo(const PowerCase &c, std::ostream *os) { *os << c.x << "^" << c.k << " = " << c.expected; }
+
 class IntPowerTest : public ::testing::TestWithParam<PowerCase> {};
 
 TEST_P(IntPowerTest, RepeatedMultiplication)
@@ -23,7 +25,21 @@ TEST_P(IntPowerTest, RepeatedMultiplication)
 INSTANTIATE_TEST_SUITE_P(Apro, IntPowerTest,
                          ::testing::Values(PowerCase{0.0, 0, 1.0}, PowerCase{-3.5, 0, 1.0}, PowerCase{7.0, -2, 1.0},
                                            PowerCase{2.0, 10, 1024.0}, PowerCase{-2.0, 3, -8.0},
-                                           PowerCase{0.5, 2, 0.25}, PowerCase{0.0, 3, 0.0}));
+                                           PowerCase{0.5, 2, 0.25}, PowerCase{0.0, 3, 0.0}),
+                         [](const ::testing::TestParamInfo<PowerCase> &info) {
+                             // e.g. "Minus2_0Pow3": the base with its sign and fraction spelt out.
+                             std::string base = std::to_string(info.param.x);
+                             base.erase(base.find_last_not_of('0') + 1);
+                             std::string name = info.param.x < 0 ? "Minus" : "";
+                             for (char ch : base)
+                                 if (ch != '-')
+                                     name += ch == '.' ? '_' : ch;
+                             if (name.back() == '_')
+                                 name += '0';
+                             name += "Pow";
+                             name += info.param.k < 0 ? "Minus" + std::to_string(-info.param.k) : std::to_string(info.param.k);
+                             return name;
+                         });
 
 TEST(PolyValue, DegreeZeroIsTheConstantEverywhere)
 {
@@ -164,6 +180,8 @@ struct SingularCase {
     std::vector<double> xs;
     int code;
 };
+
+void PrintTo(const SingularCase &c, std::ostream *os) { *os << c.name << " (degree " << c.m << ", " << c.xs.size() << " points)"; }
 
 class SingularFitTest : public ::testing::TestWithParam<SingularCase> {};
 

@@ -143,6 +143,8 @@ struct FieldCase {
     const char *ru, *en, *captionRu, *captionEn;
 };
 
+void PrintTo(const FieldCase &c, std::ostream *os) { *os << c.name; }
+
 class FieldFailureTest : public ScaleDocumentTest, public ::testing::WithParamInterface<FieldCase> {};
 
 TEST_P(FieldFailureTest, ReportsTheFieldInBothLanguagesAndLeavesNoTable)
