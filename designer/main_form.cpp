@@ -5,6 +5,8 @@
 #include "common/numtext.h"
 #include "designer/epoint.h"
 #include "designer/main_views.h"
+#include "designer/print_graph.h"
+#include "designer/print_table.h"
 #include "version.h"
 #include <QApplication>
 #include <QCheckBox>
@@ -16,6 +18,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPainter>
+#include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
@@ -526,8 +529,28 @@ void TMainForm::FormCloseQuery(bool &CanClose)
 // their own units; until then these commands do nothing.
 void TMainForm::OpenItemClick() {}
 void TMainForm::SaveItemClick() {}
-void TMainForm::PrintGraphikItemClick() {}
-void TMainForm::PrintTableItemClick() {}
+QPrinter &TMainForm::ThePrinter()
+{
+    if (!Printer)
+        Printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    return *Printer;
+}
+
+void TMainForm::PrintGraphikItemClick()
+{
+    Guarded(this, [this] {
+        ControlsToDocument();
+        PrintGraph(this, Document, ThePrinter(), ScaleEdit->text(), IntervalsCheckBox->isChecked());
+    });
+}
+
+void TMainForm::PrintTableItemClick()
+{
+    Guarded(this, [this] {
+        ControlsToDocument();
+        PrintTable(this, Document, ThePrinter());
+    });
+}
 void TMainForm::ScalelistClick() {}
 void TMainForm::RX54ItemClick() {}
 void TMainForm::DoOpenFile(const QString &) {}

@@ -11,6 +11,7 @@
 #include <memory>
 
 class QAction;
+class QPrinter;
 class QCheckBox;
 class QComboBox;
 class QFrame;
@@ -67,6 +68,9 @@ public:
 
     // Graph view.
     std::unique_ptr<TNet> Graph; // created by the first paint
+    // The printer of the last print job (created at the first), so the next
+    // one offers the same printer and paper.
+    std::unique_ptr<QPrinter> Printer;
     int GraphOriginX = 1;
     int GraphOriginY = 1;
     bool Zooming = false;
@@ -207,6 +211,7 @@ private:
     void Connect();
     // The controls' values into the document.
     void ControlsToDocument();
+    QPrinter &ThePrinter();
     // A recalculation's messages, and the focus to a refused edit.
     void ShowReport(const RecalcReport &report);
     void ShowGraphMessages();
