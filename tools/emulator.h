@@ -75,7 +75,7 @@ struct Fault {
         Truncate, // send only the first `keep` bytes
         Extra,    // append `bytes`
         Slow,     // wait `delayMs` before each byte
-        HangUp,   // hang the line up instead of answering
+        HangUp,   // hang the line up instead of answering (after the first `keep` bytes)
         Replace,  // send `bytes` instead
     } kind = Silence;
     int reply = 0;
@@ -85,9 +85,11 @@ struct Fault {
     Bytes bytes;
     int delayMs = 0;
     int times = -1; // how many times it applies; -1 always
+    int exchange = 0; // only the n-th time the command comes (1-based, counted since Start); 0 every time
 };
-// "CMD[/REPLY]:KIND[:ARG]" as on the command line, e.g. "81:patch:82",
-// "87:silence", "85/1:patch:0", "8c:slow:20", "89:extra:c3 66", "8b:truncate:2".
+// "CMD[@N][/REPLY]:KIND[:ARG]" as on the command line, e.g. "81:patch:82",
+// "87:silence", "85/1:patch:0", "8c:slow:20", "89:extra:c3 66", "8b:truncate:2",
+// "87@2:silence" (the second 0x87 only), "92:hangup:100" (hang up after 100 bytes).
 bool ParseFault(const std::string &faultText, std::uint8_t &command, Fault &fault, std::string &error);
 
 struct WireEvent {
@@ -180,6 +182,7 @@ private:
     bool armAfterSend_ = false; // start the deadline when the reply is out
 
     std::multimap<std::uint8_t, Fault> faults_;
+    std::map<std::uint8_t, int> exchanges_; // how often each command has come
     std::vector<WireEvent> events_;
     Clock::time_point logStart_ = Clock::now();
 };
