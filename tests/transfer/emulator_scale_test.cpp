@@ -4,6 +4,9 @@
 #include "link/rx5lnk.h"
 #include "tests/link/link_test_util.h"
 
+#include <QDir>
+#include <QFileInfo>
+
 #include <chrono>
 #include <fcntl.h>
 #include <termios.h>
@@ -14,28 +17,6 @@ using emu::Bytes;
 using namespace std::chrono_literals;
 
 namespace {
-
-struct Line {
-    explicit Line(Stand &stand) : port(nullptr)
-    {
-        EXPECT_TRUE(OpenLinkPort(port, stand.Path()));
-        port.SetTimeouts(150, 1000, 0, 1000, 0);
-    }
-    Bytes Ask(const Bytes &send, int replyLength)
-    {
-        WriteBytes(port, send);
-        return ReadBytes(port, replyLength);
-    }
-    bool Quiet()
-    {
-        port.SetTimeouts(0, 200, 0, 1000, 0);
-        unsigned char b;
-        bool quiet = port.Read(&b, 1) == 0;
-        port.SetTimeouts(150, 1000, 0, 1000, 0);
-        return quiet;
-    }
-    TSerialPort port;
-};
 
 emu::Fault Parse(const char *text, std::uint8_t &cmd)
 {
@@ -183,6 +164,21 @@ TEST(EmulatorScales, AFaultCanAimAtTheNthExchangeOfACommand)
     EXPECT_EQ(line.Ask({0x8B}, 5).size(), 5u);
     line.Ask({0x84, 0x81}, 3);
     EXPECT_TRUE(line.Ask({0x8B}, 5).empty());
+}
+
+} // namespace
+
+namespace {
+
+TEST(EmulatorScales, TheSampleFixtureHoldsAFewScales)
+{
+    const QString path = QFileInfo(QString::fromUtf8(__FILE__)).dir().filePath(
+        QStringLiteral("../../tools/fixtures/scales.txt"));
+    const emu::InstrumentData d = emu::LoadFixture(path);
+    ASSERT_EQ(d.scales.size(), 5u);
+    EXPECT_EQ(d.scales[2].record[1], 0xC4); // Д
+    EXPECT_EQ(d.scales[4].record[15], 3);
+    EXPECT_EQ(d.scales[4].address, 5);
 }
 
 } // namespace

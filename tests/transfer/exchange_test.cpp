@@ -51,6 +51,16 @@ void Update(TScaleListForm &form)
     form.BitBtn1Click();
 }
 
+// A list read, then a clean wire and no recorded boxes for what follows.
+bool Listed(TransferBench &b, TScaleListForm &form)
+{
+    Update(form);
+    const bool ended = b.WaitEnd();
+    b.stand.instrument.ClearEvents();
+    b.dialogs.Clear();
+    return ended;
+}
+
 void Select(TScaleListForm &form, int row) { form.ScaleGrid->setCurrentCell(row, 0); }
 
 TEST(WriteExchange, SendsExactlyTheseBytesWithTheirPauses)
@@ -202,10 +212,7 @@ TEST(DeleteExchange, RemovesTheSelectedScaleAndShowsTheNewAddresses)
 {
     TransferBench b;
     TScaleListForm form;
-    Update(form);
-    ASSERT_TRUE(b.WaitEnd());
-    b.stand.instrument.ClearEvents();
-    b.dialogs.Clear();
+    ASSERT_TRUE(Listed(b, form));
     Select(form, 3); // "Давление", address 3
     form.DelBtnClick();
     ASSERT_TRUE(b.WaitEnd());
@@ -238,9 +245,7 @@ TEST(DeleteExchange, TheAddressByteIsTheEntrysOwnMinusOne)
     d.scales[1].address = 0;
     TransferBench b(d);
     TScaleListForm form;
-    Update(form);
-    ASSERT_TRUE(b.WaitEnd());
-    b.stand.instrument.ClearEvents();
+    ASSERT_TRUE(Listed(b, form));
     Select(form, 4);
     form.DelBtnClick();
     ASSERT_TRUE(b.WaitEnd());
@@ -256,9 +261,7 @@ TEST(DeleteExchange, ARefusedStatusDeletesNothing)
 {
     TransferBench b;
     TScaleListForm form;
-    Update(form);
-    ASSERT_TRUE(b.WaitEnd());
-    b.stand.instrument.ClearEvents();
+    ASSERT_TRUE(Listed(b, form));
     b.Fault("89:patch:00");
     Select(form, 2);
     form.DelBtnClick();
@@ -275,9 +278,7 @@ TEST(LoadExchange, SendsTheAddressOfTheRowAboveAndWaitsASecond)
     d.scales[3].address = 7; // the row above still decides
     TransferBench b(d);
     TScaleListForm form;
-    Update(form);
-    ASSERT_TRUE(b.WaitEnd());
-    b.stand.instrument.ClearEvents();
+    ASSERT_TRUE(Listed(b, form));
     Select(form, 3); // "Давление": the byte of row 2 (address 2)
     form.LoadBtnClick();
     ASSERT_TRUE(b.WaitEnd());
@@ -303,10 +304,7 @@ TEST(LoadExchange, TheHeaderAndTheDefaultScaleAreRefusedAfterOpeningWithNothingS
         TransferBench b;
         English = english;
         TScaleListForm form;
-        Update(form);
-        ASSERT_TRUE(b.WaitEnd());
-        b.stand.instrument.ClearEvents();
-        b.dialogs.Clear();
+        ASSERT_TRUE(Listed(b, form));
         for (int row : {0, 1}) {
             Select(form, row);
             form.LoadBtnClick();
@@ -326,9 +324,7 @@ TEST(LoadExchange, ARefusedStatusEndsItWithoutTheEndCommand)
 {
     TransferBench b;
     TScaleListForm form;
-    Update(form);
-    ASSERT_TRUE(b.WaitEnd());
-    b.stand.instrument.ClearEvents();
+    ASSERT_TRUE(Listed(b, form));
     b.Fault("92:patch:e0");
     ScaleBuffer.fill(0x77);
     Select(form, 3);
