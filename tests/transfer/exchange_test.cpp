@@ -13,6 +13,7 @@
 #include <cmath>
 
 using emu::Bytes;
+using emu::Clock;
 
 namespace {
 
@@ -99,10 +100,21 @@ TEST(WriteExchange, SendsExactlyTheseBytesWithTheirPauses)
     for (std::size_t i : {std::size_t{2}, std::size_t{3}, gaps.size() - 1})
         EXPECT_GE(gaps[i].second, 100.0) << "byte " << i;
     EXPECT_LT(gaps[1].second, 100.0) << "the poll byte";
+    // A pause would make a gap of 100 ms at least; the whole record takes
+    // less than a tenth of the 25 s that pauses before each byte would.
     double longest = 0;
     for (std::size_t i = 4; i < 4 + ScaleSendLength; ++i)
         longest = std::max(longest, gaps[i].second);
-    EXPECT_LT(longest, 90.0) << "the record goes without pauses";
+    EXPECT_LT(longest, 100.0) << "the record goes without pauses";
+    const auto ev = b.stand.instrument.Events();
+    std::vector<Clock::time_point> pcTimes;
+    for (const auto &e : ev) {
+        if (e.fromPc)
+            pcTimes.push_back(e.time);
+    }
+    using Ms = std::chrono::duration<double, std::milli>;
+    const double span = Ms(pcTimes[3 + ScaleSendLength] - pcTimes[4]).count();
+    EXPECT_LT(span, 2500.0);
 }
 
 TEST(WriteExchange, TheDefaultScalesNameIsNoDuplicate)
