@@ -75,21 +75,34 @@ struct TransferBench {
                 r.push_back(e.byte);
         return r;
     }
-    // Milliseconds between each byte from the program and the wire event
-    // before it (none for the first event).
+    // For each byte from the program, the milliseconds since the last byte
+    // the instrument sent before it (-1 when none): the program's pauses start
+    // once it has read the reply, so a paused byte comes 100 ms after it.
     std::vector<std::pair<std::uint8_t, double>> PcGaps() const
     {
         std::vector<std::pair<std::uint8_t, double>> out;
-        const auto ev = stand.instrument.Events();
-        for (std::size_t i = 0; i < ev.size(); ++i) {
-            if (!ev[i].fromPc)
+        std::optional<emu::Clock::time_point> lastReply;
+        for (const auto &e : stand.instrument.Events()) {
+            if (!e.fromPc) {
+                lastReply = e.time;
                 continue;
-            const double gap = i == 0 ? -1.0
-                                      : std::chrono::duration<double, std::milli>(ev[i].time - ev[i - 1].time).count();
-            out.emplace_back(ev[i].byte, gap);
+            }
+            out.emplace_back(e.byte, lastReply ? std::chrono::duration<double, std::milli>(e.time - *lastReply).count()
+                                               : -1.0);
         }
         return out;
     }
+    // When each byte from the program arrived.
+    std::vector<emu::Clock::time_point> PcTimes() const
+    {
+        std::vector<emu::Clock::time_point> out;
+        for (const auto &e : stand.instrument.Events()) {
+            if (e.fromPc)
+                out.push_back(e.time);
+        }
+        return out;
+    }
+    static double Ms(emu::Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
     QStringList Captions() const
     {
         QStringList c;
