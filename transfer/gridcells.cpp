@@ -4,26 +4,31 @@
 #include <QPainter>
 #include <QTableWidget>
 
-void FixedRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
+void PointsGridDrawCell(QPainter *painter, const QRect &rect, const QString &text, bool selected, bool fixed,
+                        const QFont &font)
 {
-    const QString text = index.data(Qt::DisplayRole).toString();
     QColor brush(Qt::white), pen(Qt::black);
-    if (option.state & QStyle::State_Selected) {
+    if (selected) {
         brush = QColor(0x00, 0x00, 0x80);
         pen = Qt::white;
     }
-    if (index.row() == 0)
+    if (fixed)
         brush = QColor(0xC0, 0xC0, 0xC0);
-    const QRect r = option.rect;
     painter->save();
-    painter->fillRect(r, brush);
+    painter->fillRect(rect, brush);
     painter->setPen(pen);
-    painter->setFont(option.font);
-    const QFontMetrics fm(option.font);
-    const int x = r.left() + (r.width() - fm.horizontalAdvance(text)) / 2;
-    const int y = r.top() + (r.height() - fm.height()) / 2 + fm.ascent();
+    painter->setFont(font);
+    const QFontMetrics fm(font);
+    const int x = rect.left() + (rect.width() - fm.horizontalAdvance(text)) / 2;
+    const int y = rect.top() + (rect.height() - fm.height()) / 2 + fm.ascent();
     painter->drawText(x, y, text);
     painter->restore();
+}
+
+void FixedRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
+{
+    PointsGridDrawCell(painter, option.rect, index.data(Qt::DisplayRole).toString(),
+                       option.state & QStyle::State_Selected, index.row() == 0, option.font);
 }
 
 void SetUpGrid(QTableWidget *grid, int columns, int columnWidth)

@@ -5,6 +5,12 @@
 
 class QTableWidget;
 
+// One cell: white, navy with white text when selected, silver when fixed;
+// the text centred (halves truncated toward zero).
+void PointsGridDrawCell(QPainter *painter, const QRect &rect, const QString &text, bool selected, bool fixed,
+                        const QFont &font);
+
+// Draws every cell of a grid with PointsGridDrawCell, row 0 as the fixed row.
 class FixedRowDelegate : public QStyledItemDelegate {
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
