@@ -213,6 +213,18 @@ TEST(ListExchange, VersionAndListByteForByte)
     EXPECT_EQ(PortText, b.stand.Path());
 }
 
+TEST(ListExchange, AConnectionRightAfterAnotherKeepsItsEndCommand)
+{
+    TransferBench b;
+    TScaleListForm form;
+    for (int i = 0; i < 3; ++i)
+        Update(form); // each opens the port a moment after the last one closed
+    EXPECT_TRUE(b.stand.instrument.WaitReceived(
+        [](const Bytes &r) { return std::count(r.begin(), r.end(), CmdDisconnect) == 3; },
+        std::chrono::milliseconds(2000)))
+        << Hex(b.FromPc());
+}
+
 TEST(DeleteExchange, RemovesTheSelectedScaleAndShowsTheNewAddresses)
 {
     TransferBench b;
