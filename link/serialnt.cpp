@@ -187,9 +187,12 @@ bool TSerialPort::Open(const QString &name, int baudRate, int readIntervalTimeou
     int lines = TIOCM_DTR | TIOCM_RTS;
     ::ioctl(fd, TIOCMBIS, &lines);
 
-    // There are no queue sizes to set here; the queues are emptied instead, so
-    // nothing left over from an earlier connection is read as an answer.
-    if (inQueue < 0 || outQueue < 0 || ::tcflush(fd, TCIOFLUSH) != 0) {
+    // There are no queue sizes to set here; the input is emptied instead, so
+    // nothing left over from an earlier connection is read as an answer. The
+    // output is left alone: on a pseudo-terminal it may still hold the end
+    // command of a connection closed a moment ago, which a real port would
+    // have sent before its close returned.
+    if (inQueue < 0 || outQueue < 0 || ::tcflush(fd, TCIFLUSH) != 0) {
         Close();
         ui::Message(OwnerWindow, QStringLiteral("SetupComm error!"), kCaption, ui::MbOk | ui::MbIconError);
         return false;

@@ -21,7 +21,7 @@ int ScaleDocument::SelectedDegree() const
 
 int ScaleDocument::TableDecimals() const
 {
-    return (ScalePwrIndex == 1 || ScalePwrIndex == 2) ? ScalePwrIndex : 0;
+    return (ScalePwrIndex >= 1 && ScalePwrIndex <= 3) ? ScalePwrIndex : 0;
 }
 
 double ScaleDocument::Approximate(double x) const

@@ -74,7 +74,7 @@ public:
     // Window inputs (the window binds its controls to these).
     int ATypeIndex = 0;        // 0 piecewise-linear, any other polynomial
     int PowerIndex = 0;        // degree - 1, items "1" .. "9"; outside 0..8: none
-    int ScalePwrIndex = 0;     // table decimals "0", "0,0", "0,00"; other: 0
+    int ScalePwrIndex = 0;     // table decimals "0", "0,0", "0,00", "0,000"; other: 0
     bool Intervals = false;    // make programming points
     QString MinText = QStringLiteral("1");
     QString MaxText = QStringLiteral("100");
@@ -93,7 +93,7 @@ public:
     bool Polynomial() const { return ATypeIndex != 0; }
     // Degree the selector stands for: index + 1, or 0 without a valid selection.
     int SelectedDegree() const;
-    // Decimals of the table values: 0, 1 or 2.
+    // Decimals of the table values: 0 .. 3.
     int TableDecimals() const;
 
     // Point editing. Each keeps the points sorted by x, a point with an x

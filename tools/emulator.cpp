@@ -306,13 +306,23 @@ static bool ParseFaultText(const std::string &faultText, std::uint8_t &command, 
     }
     const QStringList head = parts[0].split(u'/');
     bool ok = false;
-    uint cmd = head[0].toUInt(&ok, 16);
+    const QString commandText = head[0].section(u'@', 0, 0);
+    int exchange = 0;
+    if (head[0].contains(u'@')) {
+        exchange = head[0].section(u'@', 1).toInt(&ok);
+        if (!ok || exchange < 1) {
+            error = "exchange number after @ must be 1 or more";
+            return false;
+        }
+    }
+    uint cmd = commandText.toUInt(&ok, 16);
     if (!ok || cmd > 0xFF) {
         error = "command must be a hex byte";
         return false;
     }
     command = static_cast<std::uint8_t>(cmd);
     fault = Fault{};
+    fault.exchange = exchange;
     if (head.size() > 1) {
         fault.reply = head[1].toInt(&ok);
         if (!ok || fault.reply < 0 || fault.reply > 1) {
@@ -487,6 +497,7 @@ bool Instrument::Start(std::string *error)
         return false;
     }
     stop_ = false;
+    exchanges_.clear();
     logStart_ = Clock::now();
     thread_ = std::thread([this] { Serve(); });
     return true;
@@ -629,7 +640,7 @@ void Instrument::Reply(std::uint8_t command, int reply, Bytes bytes)
     auto range = faults_.equal_range(command);
     for (auto it = range.first; it != range.second;) {
         Fault &f = it->second;
-        if (f.reply != reply || f.times == 0) {
+        if (f.reply != reply || f.times == 0 || (f.exchange != 0 && f.exchange != exchanges_[command])) {
             ++it;
             continue;
         }
@@ -673,13 +684,23 @@ void Instrument::Reply(std::uint8_t command, int reply, Bytes bytes)
     }
     if (hangUp)
         hangUpPending_ = true;
+    // The program takes the record only after C3 66 92: after any other
+    // status the instrument has nothing more to say.
+    if (command == CmdReadScale && reply == 0 && bytes.size() > 3
+        && !(bytes[0] == ReplyPrefix1 && bytes[1] == ReplyPrefix2 && bytes[2] == CmdReadScale))
+        bytes.resize(3);
     if (out_.size() == outPos_)
         nextSend_ = Clock::now() + std::chrono::milliseconds(delay);
     for (std::uint8_t b : bytes)
         out_.push_back({b, delay});
 
-    // A go-ahead that the program will not take as one leaves nothing to wait for.
-    const bool goAhead = !hangUp && bytes.size() >= 3 && !IsErrorStatus(bytes[2]);
+    // Wait for what follows exactly when the program will send it: the record
+    // unless the status was C3 66 and an error code (a foreign prefix does
+    // not stop the program), the address only after C3 66 89 itself.
+    const bool fullStatus = !hangUp && bytes.size() >= 3;
+    const bool prefixed = fullStatus && bytes[0] == ReplyPrefix1 && bytes[1] == ReplyPrefix2;
+    const bool goAhead = command == CmdWriteScale ? fullStatus && !(prefixed && IsErrorStatus(bytes[2]))
+                                                  : prefixed && bytes[2] == CmdDeleteScale;
     if ((command == CmdWriteScale || command == CmdDeleteScale) && reply == 0) {
         if (goAhead) {
             state_ = command == CmdWriteScale ? State::WantRecord : State::WantDeleteAddress;
@@ -701,6 +722,7 @@ void Instrument::OnByte(std::uint8_t b, Clock::time_point now)
     case State::Idle:
         // Nothing is answered outside a connection.
         if (b == CmdConnect) {
+            ++exchanges_[b];
             connected_ = true;
             state_ = State::Connected;
             Reply(b, 0, Triple(CmdConnect));
@@ -708,6 +730,7 @@ void Instrument::OnByte(std::uint8_t b, Clock::time_point now)
         return;
     case State::Connected:
         pendingCommand_ = b;
+        ++exchanges_[b];
         switch (b) {
         case CmdConnect:
             Reply(b, 0, Triple(CmdConnect));
@@ -715,6 +738,11 @@ void Instrument::OnByte(std::uint8_t b, Clock::time_point now)
         case CmdDisconnect:
             connected_ = false;
             state_ = State::Idle;
+            // The line closes: what the program has not read is lost.
+            out_.clear();
+            outPos_ = 0;
+            if (slaveKeep_ >= 0)
+                ::tcflush(slaveKeep_, TCIFLUSH);
             return;
         case CmdReadVersion:
             Reply(b, 0, {ReplyPrefix1, ReplyPrefix2, data_.version[0], data_.version[1], data_.version[2]});

@@ -86,9 +86,11 @@ struct Fault {
     int delayMs = 0;
     int times = -1; // how many times it applies; -1 always
     int argument = -1; // only the exchange with this argument byte (0x8C index, 0x92/0x89 address); -1 any
+    int exchange = 0;  // only the n-th time the command comes (1-based, counted since Start); 0 every time
 };
-// "CMD[/REPLY]:KIND[:ARG]" as on the command line, e.g. "81:patch:82",
-// "87:silence", "85/1:patch:0", "8c:slow:20", "89:extra:c3 66", "8b:truncate:2".
+// "CMD[#ARG][@N][/REPLY]:KIND[:ARG]" as on the command line, e.g. "81:patch:82",
+// "87:silence", "85/1:patch:0", "8c:slow:20", "89:extra:c3 66", "8b:truncate:2",
+// "87@2:silence" (the second 0x87 only), "92:hangup:100" (hang up after 100 bytes).
 // "#ARG" after CMD aims it at one argument byte: "8c#31:hangup:801" (file 50:
 // its count and 50 records, then the line drops).
 bool ParseFault(const std::string &faultText, std::uint8_t &command, Fault &fault, std::string &error);
@@ -194,6 +196,7 @@ private:
     bool armAfterSend_ = false; // start the deadline when the reply is out
 
     std::multimap<std::uint8_t, Fault> faults_;
+    std::map<std::uint8_t, int> exchanges_; // how often each command has come
     std::vector<WireEvent> events_;
     Clock::time_point logStart_ = Clock::now();
 };

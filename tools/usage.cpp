@@ -24,10 +24,12 @@ it is stopped (Ctrl+C, SIGTERM).
                    records, about 41.3 s)
   --baud RATE      the line speed for --paced, default 38400
   --fault FAULT    misbehave on one command, for every time it comes
-                   (repeatable). FAULT is CMD[#ARG][/REPLY]:KIND[:ARG], CMD
-                   the command byte in hex; #ARG (a hex byte) aims it at the
-                   exchange with that argument only: the index of 0x8C (file
-                   N has index N-1), the address of 0x92 or 0x89; REPLY 1
+                   (repeatable). FAULT is CMD[#ARG][@N][/REPLY]:KIND[:ARG],
+                   CMD the command byte in hex; #ARG (a hex byte) aims it at
+                   the exchange with that argument only: the index of 0x8C
+                   (file N has index N-1), the address of 0x92 or 0x89; @N
+                   only the N-th time that command comes since the start (1
+                   the first); REPLY 1
                    picks the second reply of 0x85 (the write result) or
                    0x89 (the second status):
                      silence            send nothing
@@ -46,6 +48,7 @@ it is stopped (Ctrl+C, SIGTERM).
                         --fault 8c#31:hangup:801  (file 50: the count and
                           50 of its records, then the line drops)
                         --fault 8c#31:silence  --fault 8c#31:truncate:100
+                        --fault 87@2:silence  --fault 92:hangup:100
   -h, --help       this text
 
 Serial ports: a program opens the terminal (or the link) like a serial
@@ -64,18 +67,23 @@ HOW THE INSTRUMENT BEHAVES (where the programs leave it open)
     and the closing C3 66 87. Entry 0 is the built-in default scale.
   - 0x85: C3 66 E4 when 25 scales are stored; otherwise C3 66 85, then the
     250 record bytes, back to back: a gap over 80 ms ends the write with
-    C3 66 E3. A record without C0 at byte 0 and BD at byte 14, with
+    C3 66 E3. Like the designer, it takes the record after any status but
+    C3 66 and an error code (a fault's foreign prefix included). A record without C0 at byte 0 and BD at byte 14, with
     decimals above 3 or a point count outside 2..50 is answered C3 66 E0;
     a good one is stored at the end of the list, with an address one more
     than the last one, and answered C3 66 85. A name already stored is
     stored again: the designer refuses duplicates itself.
-  - 0x89: C3 66 89, then an address byte A within 1 s (else C3 66 E3).
+  - 0x89: C3 66 89, then an address byte A within 1 s (else C3 66 E3);
+    after any other status (a fault) the next byte is a command again.
     The scale whose list address is A + 1 is deleted (never the default
     scale) and C3 66 89 answered; every later scale's address drops by one,
     so addresses that were consecutive stay so. No such scale: C3 66 E0.
   - 0x92: an address byte A within 1 s (else C3 66 E3); the scale whose
     list address is A + 1 is sent at once as C3 66 92, record bytes
-    0..254, C3 66 92 (bytes 250..254 are 0); no such scale: C3 66 E0.
+    0..254, C3 66 92 (bytes 250..254 are 0); no such scale: C3 66 E0,
+    and after any status but C3 66 92 nothing more.
+  - 0x84 ends the connection; reply bytes the program has not read by
+    then are dropped, as a real line loses them when the port closes.
   - 0x8C: an index byte I within 1 s (else nothing is sent); for I below
     99 the count N of file I+1 and its N records of 16 bytes, with no
     status triple; for 99 and above a count of 0.

@@ -16,30 +16,6 @@ using emu::Bytes;
 
 namespace {
 
-// A port opened on the stand, with short time-outs so that silence is cheap.
-struct Line {
-    explicit Line(Stand &stand) : port(nullptr)
-    {
-        EXPECT_TRUE(OpenLinkPort(port, stand.Path()));
-        port.SetTimeouts(150, 1000, 0, 1000, 0);
-    }
-    Bytes Ask(const Bytes &send, int replyLength)
-    {
-        WriteBytes(port, send);
-        return ReadBytes(port, replyLength);
-    }
-    // Nothing more comes within the interval.
-    bool Quiet()
-    {
-        port.SetTimeouts(0, 200, 0, 1000, 0);
-        unsigned char b;
-        bool quiet = port.Read(&b, 1) == 0;
-        port.SetTimeouts(150, 1000, 0, 1000, 0);
-        return quiet;
-    }
-    TSerialPort port;
-};
-
 Bytes Cat(std::initializer_list<Bytes> parts)
 {
     Bytes all;

@@ -1,6 +1,7 @@
 #pragma once
 // Shared by the link tests: an instrument stand-in on its own pseudo-terminal
 // and small helpers for raw exchanges.
+#include "link/rx5lnk.h"
 #include "link/serialnt.h"
 #include "tools/emulator.h"
 
@@ -42,6 +43,30 @@ inline void WriteBytes(TSerialPort &port, const emu::Bytes &b)
 {
     ASSERT_EQ(port.Write(b.data(), static_cast<int>(b.size())), static_cast<int>(b.size()));
 }
+
+// A port opened on the stand, with short time-outs so that silence is cheap.
+struct Line {
+    explicit Line(Stand &stand) : port(nullptr)
+    {
+        EXPECT_TRUE(OpenLinkPort(port, stand.Path()));
+        port.SetTimeouts(150, 1000, 0, 1000, 0);
+    }
+    emu::Bytes Ask(const emu::Bytes &send, int replyLength)
+    {
+        WriteBytes(port, send);
+        return ReadBytes(port, replyLength);
+    }
+    // Nothing more comes within the interval.
+    bool Quiet()
+    {
+        port.SetTimeouts(0, 200, 0, 1000, 0);
+        unsigned char b;
+        bool quiet = port.Read(&b, 1) == 0;
+        port.SetTimeouts(150, 1000, 0, 1000, 0);
+        return quiet;
+    }
+    TSerialPort port;
+};
 
 inline std::string Hex(const emu::Bytes &b)
 {

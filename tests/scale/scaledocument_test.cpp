@@ -309,7 +309,10 @@ TEST_F(ScaleDocumentTest, RowTextsFollowTheDecimals)
         Run();
         // Both searches stop at once and step back inside: rows 11 .. 19.
         ASSERT_EQ(doc.TableCount, 9);
-        const char *expected = index == 1 ? "   12  12.0" : index == 2 ? "   12  12.00" : "   12  12";
+        const char *expected = index == 1   ? "   12  12.0"
+                               : index == 2 ? "   12  12.00"
+                               : index == 3 ? "   12  12.000"
+                                            : "   12  12";
         EXPECT_EQ(TableRowText(doc.TableX[1], doc.TableY[1], doc.TableDecimals()), QString::fromLatin1(expected))
             << index;
     }

@@ -1,0 +1,29 @@
+#pragma once
+// A scale loaded from the instrument, taken into the scale document.
+#include "link/scalerecord.h"
+
+#include <functional>
+
+class ScaleDocument;
+
+// The document's points, texts and table inputs from record: the points as
+// unsigned halves (y divided by 10^decimals), piecewise-linear, x name "U",
+// the name and units, the table range over the first and last point's y
+// (smaller first), step 1, maximum deviation one unit of the last decimal,
+// no programming points, the format entry of the decimals. False (document
+// untouched) for a point count outside 1..50.
+bool ImportScaleRecord(ScaleDocument &doc, const ScaleRecord &record);
+
+// What the designer window does around the import.
+struct ImportSteps {
+    std::function<bool()> tryClearAll;  // save prompt and clear; false: the user cancelled
+    std::function<void()> showDocument; // controls from the document, their change handlers quiet
+    std::function<void()> recalculate;  // the one recalculation and redraw
+    std::function<void()> fitGraph;     // the graph range to the new table
+};
+
+// After the scale-list dialog: when a scale was loaded, clears the document
+// (with its save prompt), imports ScaleBuffer, recalculates, fits the graph
+// and marks the document modified. ScaleLoaded is false on every way out,
+// also when a step throws. True when a scale was imported.
+bool ImportLoadedScale(ScaleDocument &doc, const ImportSteps &steps);
