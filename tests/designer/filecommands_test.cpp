@@ -293,6 +293,39 @@ TEST_F(FileCommandsTest, ClearAndOpenGoNoFurtherWhenTheSaveIsCancelled)
     EXPECT_EQ(DocPoints().size(), 2u);
 }
 
+// What a later caller (the import of a scale) relies on: true only when the
+// scale was emptied.
+TEST_F(FileCommandsTest, TryClearAllSaysWhetherTheScaleWasEmptied)
+{
+    struct Case {
+        const char *name;
+        std::deque<int> answers;
+        const char *savePath; // null: the save dialog is cancelled
+        bool emptied;
+    };
+    const Case cases[] = {
+        {"No", {ui::IdNo}, nullptr, true},
+        {"Cancel", {ui::IdCancel}, nullptr, false},
+        {"closed box", {ui::IdOk}, nullptr, false},
+        {"Yes, saved", {ui::IdYes, ui::IdYes}, "emptied.scl3", true},
+        {"Yes, save failed", {ui::IdYes, ui::IdYes}, "missing/emptied.scl3", false},
+        {"Yes, save cancelled", {ui::IdYes}, nullptr, false},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        TMainForm &f = Modified();
+        dialogs.answers = c.answers;
+        if (c.savePath)
+            dialogs.savePaths.push_back(PathOf(c.savePath));
+        EXPECT_EQ(f.TryClearAll(), c.emptied);
+        EXPECT_EQ(f.Document.PointCount, c.emptied ? 0 : 2);
+        EXPECT_EQ(f.Document.Modified, !c.emptied);
+        EXPECT_EQ(f.XNameEdit->text(), c.emptied ? "" : "x");
+        Stop();
+        dialogs.Clear();
+    }
+}
+
 TEST_F(FileCommandsTest, ClearKeepsUnitsTableSettingsAndRange)
 {
     TMainForm &f = Modified();
