@@ -113,9 +113,10 @@ public:
     int Bottom() const { return bottom_; }
 
     // The pages of result file `file`: the whole file when group < 0, else its
-    // statistics row and values of that group only. Normally one page; a value
-    // list that does not fit even at the smallest font runs on over further
-    // pages under the same header.
+    // statistics row and values of that group only. Normally one page; a
+    // statistics table longer than the paper, and a value list that does not
+    // fit even at the smallest font, run on over further pages under the same
+    // header (the table under its head row again).
     FileLayout LayoutFile(const ResultsData &results, int file, int group) const;
 
 private:
