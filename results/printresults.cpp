@@ -6,6 +6,8 @@
 #include "results/resstattext.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QFontMetrics>
 #include <QPainter>
 #include <QPen>
@@ -429,6 +431,18 @@ struct HourglassScope {
 
 } // namespace
 
+QString PdfFileName(const QString &docName, const QString &lastFile)
+{
+    QString base;
+    for (QChar c : docName)
+        base += (c == u'/' || c == u'\\' || c.unicode() < u' ') ? u'-' : c;
+    base = base.trimmed();
+    if (base.isEmpty() || base == QLatin1String(".") || base == QLatin1String(".."))
+        return QString();
+    const QString folder = lastFile.isEmpty() ? QDir::homePath() : QFileInfo(lastFile).absolutePath();
+    return QDir(folder).filePath(base + QStringLiteral(".pdf"));
+}
+
 void PrintResults(QWidget *owner, const ResultsData &results, bool onRoot, int nodeData, PrintClock clock)
 {
     QPrinter printer(QPrinter::HighResolution);
@@ -443,6 +457,11 @@ void PrintResults(QWidget *owner, QPrinter &printer, const ResultsData &results,
         return;
 
     printer.setDocName(PrintDocumentName(results));
+    if (printer.outputFormat() == QPrinter::PdfFormat) {
+        const QString name = PdfFileName(printer.docName(), printer.outputFileName());
+        if (!name.isEmpty())
+            printer.setOutputFileName(name);
+    }
     printer.setPrintRange(QPrinter::AllPages);
     // The range the dialog offers runs over the job's pages as this printer
     // lays them out; a page that runs on counts as a page of its own.

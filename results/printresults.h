@@ -165,6 +165,12 @@ PageMetrics PrinterMetrics(const QPrinter &printer);
 bool PrintPages(QWidget *owner, QPagedPaintDevice &device, const QString &deviceName,
                 const std::vector<PrintPage> &pages, int from, int to);
 
+// The file a print to PDF is offered under: the whole document name (the
+// dialog itself would cut it at its last dot, "Q5-M8 v.1.2.15 - ..." giving
+// "Q5-M8 v.1.2.pdf") with ".pdf", in the folder of the last PDF (else the home
+// folder). Empty for a document without a name.
+QString PdfFileName(const QString &docName, const QString &lastFile);
+
 // The print command: asks with the print dialog through the dialog seam
 // (document name set first, the page range offered over the job's pages),
 // then prints the chosen pages. A printer that will not start or take the

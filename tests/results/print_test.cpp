@@ -6,6 +6,7 @@
 #include "results/printresults.h"
 #include "tests/support/recording_dialogs.h"
 
+#include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QPageSize>
@@ -643,6 +644,37 @@ TEST_F(PrintToPdf, KeptPrinterOffersTheWholeJobAgain)
     EXPECT_EQ(seenTo, 1);
     EXPECT_EQ(PdfPages(pdf), 1);
     EXPECT_TRUE(PdfText(pdf, 1).contains(U("Партия А")));
+}
+
+TEST_F(PrintToPdf, PdfIsOfferedUnderTheWholeDocumentName)
+{
+    ResultsData r = outfix::NinetyNine();
+    r.DeviceText = "Q5-M8 v.1.2.15";
+    r.CommonRemark = U("Цех 2/3");
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(dir.filePath("last.pdf"));
+    QString offered;
+    dialogs.printSetups.push_back([&offered](QPrinter &p) {
+        offered = p.outputFileName();
+        return false;
+    });
+    PrintResults(nullptr, printer, r, true, 0, [] { return Fixed; });
+    // Not cut at the version's last dot; a slash cannot stand in a name.
+    EXPECT_EQ(offered, dir.filePath(U("Q5-M8 v.1.2.15 - Цех 2-3.pdf")));
+
+    struct Case {
+        const char *doc, *last, *name;
+    };
+    const Case cases[] = {
+        {"A.b", "/x/y/z.pdf", "/x/y/A.b.pdf"},
+        {"  ", "/x/z.pdf", ""},
+        {"..", "/x/z.pdf", ""},
+        {"a\\b\tc", "/x/z.pdf", "/x/a-b-c.pdf"},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(PdfFileName(U(c.doc), U(c.last)), U(c.name)) << c.doc;
+    EXPECT_EQ(PdfFileName("D", ""), QDir::home().filePath("D.pdf"));
 }
 
 TEST_F(PrintToPdf, CancelAndNothingToPrint)
