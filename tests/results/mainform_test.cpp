@@ -82,7 +82,8 @@ protected:
     void RightClick(QTreeWidgetItem *item)
     {
         form->ResTree->scrollToItem(item);
-        form->ResTreeMouseDown(Qt::RightButton, form->ResTree->visualItemRect(item).center());
+        const QRect row = form->ResTree->visualItemRect(item);
+        form->ResTreeMouseDown(Qt::RightButton, QPoint(row.left() + 4, row.center().y())); // on the label
     }
 
     QTemporaryDir dir;

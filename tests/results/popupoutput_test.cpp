@@ -89,7 +89,8 @@ protected:
         for (QTreeWidgetItem *p = item->parent(); p; p = p->parent())
             p->setExpanded(true);
         form->ResTree->scrollToItem(item);
-        form->ResTreeMouseDown(Qt::RightButton, form->ResTree->visualItemRect(item).center());
+        const QRect row = form->ResTree->visualItemRect(item);
+        form->ResTreeMouseDown(Qt::RightButton, QPoint(row.left() + 4, row.center().y())); // on the label
         const bool shown = form->PopupMenu->isVisible() || form->PopupMenuEng->isVisible();
         form->PopupMenu->hide();
         form->PopupMenuEng->hide();
@@ -197,6 +198,32 @@ TEST_F(PopupOutput, PrintActsOnTheRightClickedNode)
     EXPECT_FALSE(RightClick(Root(1)->child(0)));
     f.PrintItem->trigger();
     EXPECT_EQ(dialogs.printSetups.size(), 0u);
+}
+
+TEST_F(PopupOutput, OnlyAClickOnTheLabelCounts)
+{
+    TMainForm &f = OpenFixture();
+    f.resize(900, 600);
+    QTreeWidgetItem *root = Root(0);
+    const QRect row = f.ResTree->visualItemRect(root);
+    const int label = f.ResTree->fontMetrics().horizontalAdvance(root->text(0));
+    ASSERT_GT(row.width(), label + 100);
+    // The blank part of the row after the label: nothing selected, no popup.
+    f.ResTree->setCurrentItem(Root(1));
+    f.ResTreeMouseDown(Qt::RightButton, QPoint(row.left() + label + 60, row.center().y()));
+    EXPECT_EQ(f.SelectedNode, nullptr);
+    EXPECT_EQ(f.ResTree->currentItem(), Root(1));
+    EXPECT_FALSE(f.PopupMenu->isVisible());
+    // The expand button before a label is not the label either.
+    QTreeWidgetItem *file1 = Root(1)->child(0);
+    const QRect fileRow = f.ResTree->visualItemRect(file1);
+    f.ResTreeMouseDown(Qt::RightButton, QPoint(fileRow.left() - 5, fileRow.center().y()));
+    EXPECT_EQ(f.SelectedNode, nullptr);
+    // On the label's last letters it counts.
+    f.ResTreeMouseDown(Qt::RightButton, QPoint(row.left() + label - 2, row.center().y()));
+    EXPECT_EQ(f.SelectedNode, root);
+    EXPECT_TRUE(f.PopupMenu->isVisible());
+    f.PopupMenu->hide();
 }
 
 TEST_F(PopupOutput, CommentThenCopyTakesTheNewRemark)
