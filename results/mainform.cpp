@@ -17,6 +17,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
+#include <QFontMetrics>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -29,6 +30,7 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QSplitter>
+#include <QStyle>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <functional>
@@ -683,7 +685,7 @@ void TMainForm::ResTreeMouseDown(Qt::MouseButton button, const QPoint &pos)
         if (button != Qt::RightButton)
             return;
         QTreeWidgetItem *node = ResTree->itemAt(pos);
-        if (!node)
+        if (!node || !OnItemLabel(node, pos))
             return;
         SelectedNode = node;
         ResTree->setCurrentItem(node);
@@ -696,6 +698,16 @@ void TMainForm::ResTreeMouseDown(Qt::MouseButton button, const QPoint &pos)
         MenuItem24->setEnabled(!root);
         (English ? PopupMenuEng : PopupMenu)->popup(ResTree->viewport()->mapToGlobal(pos));
     });
+}
+
+bool TMainForm::OnItemLabel(QTreeWidgetItem *item, const QPoint &pos) const
+{
+    // The label itself, not the expand button before it nor the blank rest
+    // of the row after it.
+    const QRect row = ResTree->visualItemRect(item);
+    const int margin = 2 * (ResTree->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, ResTree) + 1);
+    const int width = QFontMetrics(ResTree->font()).horizontalAdvance(item->text(0)) + margin;
+    return row.contains(pos) && pos.x() < row.left() + width;
 }
 
 bool TMainForm::eventFilter(QObject *watched, QEvent *event)

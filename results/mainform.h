@@ -119,6 +119,8 @@ private:
     enum class CaptionState { Empty, File, Device };
     void SetCaption(CaptionState state, const QString &subject = QString());
     void UpdateCaption();
+    // Whether pos (viewport coordinates) lies on item's label.
+    bool OnItemLabel(QTreeWidgetItem *item, const QPoint &pos) const;
     void ReadSettings();
     void WriteSettings();
     void SwitchLanguage(bool english);

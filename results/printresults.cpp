@@ -6,6 +6,8 @@
 #include "results/resstattext.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QFontMetrics>
 #include <QPainter>
 #include <QPen>
@@ -190,16 +192,21 @@ FileLayout ResultsPageLayout::LayoutFile(const ResultsData &results, int fileInd
         group = -1;
     const QString date = PrintDateText(clock_ ? clock_() : QDateTime::currentDateTime());
 
-    out.pages.emplace_back();
-    out.pages.back().file = fileIndex;
-    int y = Header(out.pages.back(), results, file, date);
+    // A further page of the same file under the same header; returns where
+    // its content starts.
+    auto newPage = [&] {
+        out.pages.emplace_back();
+        out.pages.back().file = fileIndex;
+        return Header(out.pages.back(), results, file, date);
+    };
+    int y = newPage();
 
     if (groups > 0) {
-        std::vector<PrintOp> &ops = out.pages.back().ops;
         const int pen = std::max(1, MmX(0.2));
         const int d = width_ / 5;
         const int r = int(1.5 * TextHeight(TableFont, QStringLiteral("0")));
         auto row = [&](const QString (&cells)[5]) {
+            std::vector<PrintOp> &ops = out.pages.back().ops;
             for (int c = 0; c < 5; ++c) {
                 const int x1 = left_ + c * d, x2 = left_ + (c + 1) * d;
                 ops.push_back(BoxOp(PrintOp::Frame, Box(x1, y, x2 + 1, y + r), pen));
@@ -217,6 +224,13 @@ FileLayout ResultsPageLayout::LayoutFile(const ResultsData &results, int fileInd
             if (group >= 0 && g != group)
                 continue;
             y += r;
+            // A table too long for the paper goes on on the next page, under
+            // the page header and its own head row.
+            if (y + r > bottom_) {
+                y = newPage();
+                row(heads);
+                y += r;
+            }
             const QString cells[5] = {file.Scales[g], QString::number(file.SCount[g]),
                                       StatisticText(file, g, file.SMin[g]), StatisticText(file, g, file.SMax[g]),
                                       StatisticText(file, g, file.SMx[g])};
@@ -225,6 +239,11 @@ FileLayout ResultsPageLayout::LayoutFile(const ResultsData &results, int fileInd
     }
 
     y += MmY(10);
+    // The heading goes with the first lines of the list: when the table has
+    // left no room for the heading and a line below it, both start a page.
+    const int smallestLine = int(1.2 * TextHeight({PrintFace::Mono, ListMinPoints, false}, QStringLiteral("0")));
+    if (groups > 0 && y + MmY(10) + smallestLine > bottom_)
+        y = newPage();
     y = ValuesHeading(out.pages.back(), y);
     const int count = std::clamp(file.ValuesCount, 0, MaxValues);
     if (count == 0)
@@ -296,9 +315,7 @@ FileLayout ResultsPageLayout::LayoutFile(const ResultsData &results, int fileInd
                 out.pages.back().ops.push_back(TextOp(left_ + c * columnStep, y + r * h, lines[m], font));
         if (m >= lines.size())
             break;
-        out.pages.emplace_back();
-        out.pages.back().file = fileIndex;
-        y = ValuesHeading(out.pages.back(), Header(out.pages.back(), results, file, date));
+        y = ValuesHeading(out.pages.back(), newPage());
         pageRows = std::max(1, (bottom_ - y) / h);
     }
     return out;
@@ -414,6 +431,18 @@ struct HourglassScope {
 
 } // namespace
 
+QString PdfFileName(const QString &docName, const QString &lastFile)
+{
+    QString base;
+    for (QChar c : docName)
+        base += (c == u'/' || c == u'\\' || c.unicode() < u' ') ? u'-' : c;
+    base = base.trimmed();
+    if (base.isEmpty() || base == QLatin1String(".") || base == QLatin1String(".."))
+        return QString();
+    const QString folder = lastFile.isEmpty() ? QDir::homePath() : QFileInfo(lastFile).absolutePath();
+    return QDir(folder).filePath(base + QStringLiteral(".pdf"));
+}
+
 void PrintResults(QWidget *owner, const ResultsData &results, bool onRoot, int nodeData, PrintClock clock)
 {
     QPrinter printer(QPrinter::HighResolution);
@@ -428,6 +457,11 @@ void PrintResults(QWidget *owner, QPrinter &printer, const ResultsData &results,
         return;
 
     printer.setDocName(PrintDocumentName(results));
+    if (printer.outputFormat() == QPrinter::PdfFormat) {
+        const QString name = PdfFileName(printer.docName(), printer.outputFileName());
+        if (!name.isEmpty())
+            printer.setOutputFileName(name);
+    }
     printer.setPrintRange(QPrinter::AllPages);
     // The range the dialog offers runs over the job's pages as this printer
     // lays them out; a page that runs on counts as a page of its own.

@@ -113,9 +113,10 @@ public:
     int Bottom() const { return bottom_; }
 
     // The pages of result file `file`: the whole file when group < 0, else its
-    // statistics row and values of that group only. Normally one page; a value
-    // list that does not fit even at the smallest font runs on over further
-    // pages under the same header.
+    // statistics row and values of that group only. Normally one page; a
+    // statistics table longer than the paper, and a value list that does not
+    // fit even at the smallest font, run on over further pages under the same
+    // header (the table under its head row again).
     FileLayout LayoutFile(const ResultsData &results, int file, int group) const;
 
 private:
@@ -163,6 +164,12 @@ PageMetrics PrinterMetrics(const QPrinter &printer);
 // finish is reported in an error box naming deviceName; false then.
 bool PrintPages(QWidget *owner, QPagedPaintDevice &device, const QString &deviceName,
                 const std::vector<PrintPage> &pages, int from, int to);
+
+// The file a print to PDF is offered under: the whole document name (the
+// dialog itself would cut it at its last dot, "Q5-M8 v.1.2.15 - ..." giving
+// "Q5-M8 v.1.2.pdf") with ".pdf", in the folder of the last PDF (else the home
+// folder). Empty for a document without a name.
+QString PdfFileName(const QString &docName, const QString &lastFile);
 
 // The print command: asks with the print dialog through the dialog seam
 // (document name set first, the page range offered over the job's pages),

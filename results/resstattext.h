@@ -1,5 +1,5 @@
 #pragma once
-// Texts of the results as the clipboard and the printout give them.
+// Texts of the statistics as the tree, the clipboard and the printout show them.
 #include "results/resmodel.h"
 #include <QString>
 

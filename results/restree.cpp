@@ -1,5 +1,6 @@
 #include "results/restree.h"
 #include "common/lang.h"
+#include "results/resstattext.h"
 #include <algorithm>
 
 QString ResultCountText(int n)
@@ -48,13 +49,12 @@ std::vector<TreeNode> FileNodes(const TResFile &file)
         const int data = NodeData(file.Index, g);
         TreeNode group{SingleLineText(file.Scales[g]), data, {}};
         group.children.push_back({Lang("Измерений ", "Count ") + QString::number(file.SCount[g]), data, {}});
-        // A group of readings that are all no numbers has nothing to show
-        // beyond its count.
-        if (file.SNumeric[g]) {
-            group.children.push_back({Lang("Минимальное значение ", "Minimum value ") + FormatValue(file.SMin[g]), data, {}});
-            group.children.push_back({Lang("Максимальное значение ", "Maximum value ") + FormatValue(file.SMax[g]), data, {}});
-            group.children.push_back({Lang("Среднее значение ", "Average value ") + FormatValue(file.SMx[g]), data, {}});
-        }
+        // A group whose readings are none of them numbers keeps its four
+        // lines, with dashes where it has no number, as the printout and the
+        // clipboard show it.
+        group.children.push_back({Lang("Минимальное значение ", "Minimum value ") + StatisticText(file, g, file.SMin[g]), data, {}});
+        group.children.push_back({Lang("Максимальное значение ", "Maximum value ") + StatisticText(file, g, file.SMax[g]), data, {}});
+        group.children.push_back({Lang("Среднее значение ", "Average value ") + StatisticText(file, g, file.SMx[g]), data, {}});
         stats.children.push_back(std::move(group));
     }
     nodes.push_back(std::move(stats));

@@ -82,7 +82,8 @@ protected:
     void RightClick(QTreeWidgetItem *item)
     {
         form->ResTree->scrollToItem(item);
-        form->ResTreeMouseDown(Qt::RightButton, form->ResTree->visualItemRect(item).center());
+        const QRect row = form->ResTree->visualItemRect(item);
+        form->ResTreeMouseDown(Qt::RightButton, QPoint(row.left() + 4, row.center().y())); // on the label
     }
 
     QTemporaryDir dir;
@@ -168,8 +169,10 @@ TEST_F(MainFormTest, CommandLineLoadsTheFile)
     QTreeWidgetItem *deg = file1->child(2)->child(1);
     EXPECT_EQ(deg->text(0), "deg");
     EXPECT_EQ(deg->data(0, Qt::UserRole).toInt(), 201);
-    // no numbers: a count and nothing made up
-    EXPECT_EQ(Texts(deg), QStringList{QString::fromUtf8("Измерений 1")});
+    // no numbers: a count and dashes, nothing made up
+    EXPECT_EQ(Texts(deg), (QStringList{QString::fromUtf8("Измерений 1"), QString::fromUtf8("Минимальное значение ---"),
+                                       QString::fromUtf8("Максимальное значение ---"),
+                                       QString::fromUtf8("Среднее значение ---")}));
     EXPECT_EQ(Texts(file1->child(2)->child(0)),
               (QStringList{QString::fromUtf8("Измерений 2"), QString::fromUtf8("Минимальное значение 1,500"),
                            QString::fromUtf8("Максимальное значение 2,500"),
@@ -489,7 +492,9 @@ TEST_F(MainFormTest, ReadResultsKeepBadReadingsAndSayItOnce)
     EXPECT_EQ(f.FileCount, ResultFileCount);
     EXPECT_EQ(f.windowTitle(), QString::fromUtf8("Результаты измерений - Q5-M8 v.1.2.15"));
     ASSERT_EQ(Root(1)->childCount(), ResultFileCount);
-    EXPECT_EQ(Texts(Root(1)->child(5)->child(1)->child(0)), QStringList{QString::fromUtf8("Измерений 1")});
+    EXPECT_EQ(Texts(Root(1)->child(5)->child(1)->child(0)),
+              (QStringList{QString::fromUtf8("Измерений 1"), QString::fromUtf8("Минимальное значение ---"),
+                           QString::fromUtf8("Максимальное значение ---"), QString::fromUtf8("Среднее значение ---")}));
     f.ResTree->setCurrentItem(Root(1)->child(0)->child(0));
     EXPECT_EQ(f.ResMemo->toPlainText(), "  1.  1.5  mkm\n  2.  -----  mkm");
     f.EnglishItemClick();

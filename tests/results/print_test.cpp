@@ -6,6 +6,7 @@
 #include "results/printresults.h"
 #include "tests/support/recording_dialogs.h"
 
+#include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QPageSize>
@@ -331,6 +332,94 @@ TEST_F(PrintLayout, LinesTooWideForTwoColumnsTakeOneAndRunOn)
     EXPECT_EQ(printed, 100);
 }
 
+TEST_F(PrintLayout, TableLongerThanThePaperRunsOnUnderItsHeadRow)
+{
+    // 25 groups on an A6 page (105 x 148 mm): header, head row and 17 rows
+    // fill the first page; the rest of the table goes on on the next one.
+    ResultsData r = Many(50, 25);
+    r.CommonRemark = "Rem";
+    const PageMetrics a6{1240, 1748, 300, 300};
+    const FileLayout f = Lay(r, 0, -1, a6);
+    const CellMeasurer m(300);
+    const ResultsPageLayout geometry(a6, m);
+    ASSERT_GE(f.pages.size(), 2u);
+    QStringList names;
+    for (size_t p = 0; p < f.pages.size(); ++p) {
+        const PrintPage &page = f.pages[p];
+        const QStringList t = page.Texts();
+        EXPECT_EQ(t.at(0), "Q5-M8 - Rem") << p;
+        EXPECT_EQ(t.at(1), "07:08, 05.03.2026") << p;
+        bool sawHead = false;
+        for (const PrintOp &op : page.ops) {
+            if (op.kind == PrintOp::Frame) {
+                EXPECT_LE(op.rect.bottom() + 1, geometry.Bottom()) << p;
+            }
+            if (op.kind != PrintOp::CellText)
+                continue;
+            if (op.text == "Statistics") {
+                sawHead = true;
+            } else if (op.rect.left() == geometry.Left()) {
+                // Every row under a head row on its own page.
+                EXPECT_TRUE(sawHead) << op.text.toStdString();
+                names.append(op.text);
+            }
+        }
+        if (p < 2) {
+            EXPECT_TRUE(sawHead) << p;
+        }
+    }
+    // Every group once, in order.
+    ASSERT_EQ(names.size(), 25);
+    for (int g = 0; g < 25; ++g)
+        EXPECT_EQ(names[g], "S" + QString::number(g));
+    // The heading and the values follow the table's last row, none below
+    // the bottom limit.
+    int lines = 0;
+    for (const PrintPage &page : f.pages) {
+        for (const PrintOp *op : ListLines(page)) {
+            if (!op->text.contains(u'S'))
+                continue;
+            ++lines;
+            EXPECT_LE(op->rect.top() + f.lineHeight, geometry.Bottom()) << op->text.toStdString();
+        }
+    }
+    EXPECT_EQ(lines, 50);
+    EXPECT_EQ(FindText(f.pages.front(), "Measure:"), nullptr);
+
+    // On A4 and Letter the full table stays on the first page (the list of
+    // 100 values below it may run on).
+    for (const PageMetrics &page : {A4At300, PageMetrics{2550, 3300, 300, 300}}) {
+        const FileLayout full = Lay(Many(100, 25), 0, -1, page);
+        int heads = 0;
+        for (const PrintPage &p : full.pages)
+            heads += FindText(p, "Statistics") != nullptr;
+        EXPECT_EQ(heads, 1) << page.height;
+        EXPECT_NE(FindText(full.pages.front(), "S24"), nullptr) << page.height;
+    }
+}
+
+TEST_F(PrintLayout, TableFillingThePageSendsTheHeadingOver)
+{
+    // Rows to just above the bottom limit: the heading and its list start on
+    // a page of their own instead of below the limit.
+    const CellMeasurer m(300);
+    for (int height = 1400; height <= 2400; height += 23) {
+        const PageMetrics page{1240, height, 300, 300};
+        const ResultsPageLayout geometry(page, m);
+        const FileLayout f = Lay(Many(25, 25), 0, -1, page);
+        for (const PrintPage &p : f.pages) {
+            if (const PrintOp *heading = FindText(p, "Measure:")) {
+                EXPECT_LE(heading->rect.top() + geometry.MmY(10), geometry.Bottom()) << height;
+            }
+            for (const PrintOp *op : ListLines(p)) {
+                if (op->text.contains(u'S')) {
+                    EXPECT_LE(op->rect.top() + f.lineHeight, geometry.Bottom()) << height;
+                }
+            }
+        }
+    }
+}
+
 TEST_F(PrintLayout, EmptyFileEndsAfterTheHeadingAndNulsPrintAsBlanks)
 {
     ResultsData r = outfix::NinetyNine();
@@ -555,6 +644,37 @@ TEST_F(PrintToPdf, KeptPrinterOffersTheWholeJobAgain)
     EXPECT_EQ(seenTo, 1);
     EXPECT_EQ(PdfPages(pdf), 1);
     EXPECT_TRUE(PdfText(pdf, 1).contains(U("Партия А")));
+}
+
+TEST_F(PrintToPdf, PdfIsOfferedUnderTheWholeDocumentName)
+{
+    ResultsData r = outfix::NinetyNine();
+    r.DeviceText = "Q5-M8 v.1.2.15";
+    r.CommonRemark = U("Цех 2/3");
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(dir.filePath("last.pdf"));
+    QString offered;
+    dialogs.printSetups.push_back([&offered](QPrinter &p) {
+        offered = p.outputFileName();
+        return false;
+    });
+    PrintResults(nullptr, printer, r, true, 0, [] { return Fixed; });
+    // Not cut at the version's last dot; a slash cannot stand in a name.
+    EXPECT_EQ(offered, dir.filePath(U("Q5-M8 v.1.2.15 - Цех 2-3.pdf")));
+
+    struct Case {
+        const char *doc, *last, *name;
+    };
+    const Case cases[] = {
+        {"A.b", "/x/y/z.pdf", "/x/y/A.b.pdf"},
+        {"  ", "/x/z.pdf", ""},
+        {"..", "/x/z.pdf", ""},
+        {"a\\b\tc", "/x/z.pdf", "/x/a-b-c.pdf"},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(PdfFileName(U(c.doc), U(c.last)), U(c.name)) << c.doc;
+    EXPECT_EQ(PdfFileName("D", ""), QDir::home().filePath("D.pdf"));
 }
 
 TEST_F(PrintToPdf, CancelAndNothingToPrint)

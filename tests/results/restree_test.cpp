@@ -90,7 +90,10 @@ TEST_F(ResTreeContent, OneFileHangsUnderTheRemarkRoot)
                              "      |Максимальное значение 2,500|101\n"
                              "      |Среднее значение 2,000|101\n"
                              "    |deg|201\n"
-                             "      |Измерений 1|201"));
+                             "      |Измерений 1|201\n"
+                             "      |Минимальное значение ---|201\n"
+                             "      |Максимальное значение ---|201\n"
+                             "      |Среднее значение ---|201"));
     English = true;
     EXPECT_EQ(Flat(d), Lines("|Q5-M8 v.1.2.15|0\n"
                              "|Результаты измерений|0\n"
@@ -103,7 +106,10 @@ TEST_F(ResTreeContent, OneFileHangsUnderTheRemarkRoot)
                              "      |Maximum value 2,500|101\n"
                              "      |Average value 2,000|101\n"
                              "    |deg|201\n"
-                             "      |Count 1|201"));
+                             "      |Count 1|201\n"
+                             "      |Minimum value ---|201\n"
+                             "      |Maximum value ---|201\n"
+                             "      |Average value ---|201"));
 }
 
 TEST_F(ResTreeContent, NinetyNineFilesGetFileNodes)
