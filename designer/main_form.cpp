@@ -4,6 +4,7 @@
 #include "common/dialogs.h"
 #include "common/exceptiondisplay.h"
 #include "common/numtext.h"
+#include "common/qttranslation.h"
 #include "designer/edittextvalidator.h"
 #include "designer/epoint.h"
 #include "designer/graphxy.h"
@@ -705,6 +706,7 @@ void TMainForm::English1Click()
 
 void TMainForm::UpdateLangauge()
 {
+    UpdateQtTranslation(); // the standard buttons and dialogs follow
     menuBar()->clear();
     for (QMenu *m : CurrentMenu())
         menuBar()->addMenu(m);

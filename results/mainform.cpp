@@ -10,6 +10,7 @@
 #include "common/exceptiondisplay.h"
 #include "common/lang.h"
 #include "common/numtext.h"
+#include "common/qttranslation.h"
 #include "common/win1251.h"
 #include "link/portlist.h"
 #include "version.h"
@@ -333,6 +334,7 @@ void TMainForm::UpdateCaption()
 
 void TMainForm::ApplyLanguage()
 {
+    UpdateQtTranslation(); // the standard buttons and dialogs follow
     MainMenu->setVisible(!English);
     MainMenuEng->setVisible(English);
     PortGroupBox->setTitle(Lang(" Порт ", " Serial port "));

@@ -4,9 +4,11 @@
 #include "designer/main_views.h"
 #include <QCheckBox>
 #include <QCoreApplication>
+#include <QDialogButtonBox>
 #include <QGroupBox>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
 
@@ -70,6 +72,9 @@ void ExpectTexts(TMainForm &f, bool english)
     EXPECT_EQ(bar[0], menu[0]->menuAction());
     EXPECT_EQ(bar[1], menu[1]->menuAction());
     EXPECT_EQ(bar[0]->text(), QString::fromUtf8(english ? "File" : "Файл"));
+    // Qt's own buttons (message boxes, file and print dialogs) follow too.
+    QDialogButtonBox qtButtons(QDialogButtonBox::Cancel);
+    EXPECT_EQ(qtButtons.button(QDialogButtonBox::Cancel)->text(), QString::fromUtf8(english ? "Cancel" : "Отмена"));
 }
 
 TEST_F(LanguageTest, SwitchingChangesEveryListedTextAndKeepsEachMenusStates)

@@ -13,6 +13,8 @@
 #include <QPlainTextEdit>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <QDialogButtonBox>
+#include <QPushButton>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
 #include <memory>
@@ -350,8 +352,15 @@ TEST_F(MainFormTest, LanguageSwitchRebuildsTheTree)
     EXPECT_EQ(f.ResTree->currentItem(), file1en->child(2)->child(0));
     EXPECT_EQ(f.SelectedNode, nullptr);
     EXPECT_EQ(f.ResMemo->toPlainText(), "  1.  1.5  mkm\n  2.  2.5  mkm");
+    // Qt's own buttons (message boxes, file and print dialogs) follow too.
+    auto qtCancel = [] {
+        QDialogButtonBox box(QDialogButtonBox::Cancel);
+        return box.button(QDialogButtonBox::Cancel)->text();
+    };
+    EXPECT_EQ(qtCancel(), "Cancel");
 
     f.RussianItemClick();
+    EXPECT_EQ(qtCancel(), QString::fromUtf8("Отмена"));
     EXPECT_EQ(Root(1)->child(1)->text(0), QString::fromUtf8("Файл 2"));
     EXPECT_EQ(f.windowTitle(), QString::fromUtf8("Результаты измерения - ") + path);
 }
