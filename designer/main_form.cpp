@@ -5,6 +5,7 @@
 #include "common/exceptiondisplay.h"
 #include "common/numtext.h"
 #include "common/qttranslation.h"
+#include "common/windowplace.h"
 #include "designer/edittextvalidator.h"
 #include "designer/epoint.h"
 #include "designer/graphxy.h"
@@ -123,20 +124,6 @@ QString ReadoutText(double x, double y, int formatIndex)
 {
     const int decimals = formatIndex >= 1 && formatIndex <= 3 ? formatIndex : 0;
     return QCFormat("%5.0f - %.*f", x, decimals, y);
-}
-
-QPoint KeepOnScreen(const QRect &frame, const QList<QRect> &screens)
-{
-    if (screens.isEmpty())
-        return frame.topLeft();
-    // The title strip must be there to take the window by.
-    const QRect strip(frame.left(), frame.top(), std::max(frame.width(), 1), 24);
-    for (const QRect &s : screens) {
-        const QRect common = s.intersected(strip);
-        if (common.width() >= std::min(100, strip.width()) && common.height() >= 8)
-            return frame.topLeft();
-    }
-    return screens.first().topLeft();
 }
 
 TClientArea::TClientArea(TMainForm *form) : QWidget(form), form_(form)
@@ -478,10 +465,7 @@ void TMainForm::FormCreate(const QStringList &args)
     const int width = ReadInteger(reg, QStringLiteral("Width"), size().width());
     const int height = ReadInteger(reg, QStringLiteral("Height"), size().height());
     resize(std::max(width, 1), std::max(height, 1));
-    QList<QRect> screens;
-    for (QScreen *s : QGuiApplication::screens())
-        screens << s->availableGeometry();
-    move(KeepOnScreen(QRect(QPoint(left, top), frameGeometry().size()), screens));
+    MoveOntoScreen(*this, left, top);
     // Any other stored number than left means right.
     SetPanelAlign(ReadInteger(reg, QStringLiteral("Panel"), alRight) == alLeft ? alLeft : alRight);
     TableViewItem->setChecked(ReadInteger(reg, QStringLiteral("Table"), 1) != 0);

@@ -34,11 +34,6 @@ struct RecalcReport;
 // Alignment of MainPanel, with the numbers the settings store.
 enum TPanelAlign : int { alLeft = 3, alRight = 4 };
 
-// Where a window of frame rectangle frame goes so that a usable part of it
-// (its title strip) lies on one of the screens: frame.topLeft() when it does,
-// else the top-left corner of the first screen.
-QPoint KeepOnScreen(const QRect &frame, const QList<QRect> &screens);
-
 // The value readout under the cursor: x without decimals in five places, y
 // with the decimals of the table format item (index 0 to 3; any other as 0),
 // always with '.'.

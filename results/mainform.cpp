@@ -11,6 +11,7 @@
 #include "common/lang.h"
 #include "common/numtext.h"
 #include "common/qttranslation.h"
+#include "common/windowplace.h"
 #include "common/win1251.h"
 #include "link/portlist.h"
 #include "version.h"
@@ -287,8 +288,8 @@ void TMainForm::ReadSettings()
     const int width = s->value(QStringLiteral("Window/Width"), this->width()).toInt();
     const int height = s->value(QStringLiteral("Window/Height"), this->height()).toInt();
     const int memWidth = s->value(QStringLiteral("Window/MemWidth"), DefaultMemWidth).toInt();
-    move(left, top);
     resize(std::max(width, 200), std::max(height, 150));
+    MoveOntoScreen(*this, left, top);
     const int total = std::max(MainSplitter->width(), this->width());
     MainSplitter->setSizes({std::max(total - memWidth, 50), std::max(memWidth, 0)});
 }

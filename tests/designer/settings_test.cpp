@@ -1,5 +1,6 @@
 // The window's settings: defaults at the first start, all fourteen values
 // written when the window goes, restored at the next start.
+#include "common/windowplace.h"
 #include "tests/designer/designer_util.h"
 #include "designer/main_views.h"
 #include <QCheckBox>

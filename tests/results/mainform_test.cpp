@@ -7,6 +7,8 @@
 #include <QFile>
 #include <QDialog>
 #include <QGroupBox>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -148,6 +150,15 @@ TEST_F(MainFormTest, SettingsRoundTrip)
         EXPECT_EQ(f.width(), 700);
         form.reset();
     }
+
+    // A position from a monitor that is gone puts the window on a screen.
+    s.setValue(QStringLiteral("Window/Left"), -30000);
+    s.setValue(QStringLiteral("Window/Top"), 40000);
+    s.sync();
+    TMainForm &f = Open();
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_TRUE(screen.contains(f.frameGeometry().topLeft())) << f.x() << "," << f.y();
+    EXPECT_EQ(f.width(), 700);
 }
 
 TEST_F(MainFormTest, CommandLineLoadsTheFile)
