@@ -7,6 +7,8 @@
 #include "designer/main_views.h"
 #include "designer/print_graph.h"
 #include "designer/print_table.h"
+#include "transfer/prx54.h"
+#include "transfer/scalelist.h"
 #include "version.h"
 #include <QApplication>
 #include <QCheckBox>
@@ -23,6 +25,7 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QScrollBar>
+#include <QSignalBlocker>
 #include <QSettings>
 #include <QTimer>
 #include <algorithm>
@@ -169,6 +172,8 @@ TMainForm::TMainForm(const QStringList &args, QWidget *parent) : QMainWindow(par
     BuildPanels();
     EditPointForm = new TEditPointForm(this);
     AboutForm = new TAboutForm(TarvikAbout, QStringLiteral(Q5M8_VERSION), this);
+    PRx54ProgForm = ::PRx54ProgForm = new TPRx54ProgForm(this);
+    ScaleListForm = ::ScaleListForm = new TScaleListForm(this);
     move(DefaultLeft, DefaultTop);
     resize(DefaultWidth, DefaultHeight);
     Connect();
@@ -178,6 +183,10 @@ TMainForm::TMainForm(const QStringList &args, QWidget *parent) : QMainWindow(par
 TMainForm::~TMainForm()
 {
     Guarded(this, [&] { FormDestroy(); });
+    if (::PRx54ProgForm == PRx54ProgForm)
+        ::PRx54ProgForm = nullptr;
+    if (::ScaleListForm == ScaleListForm)
+        ::ScaleListForm = nullptr;
 }
 
 namespace {
@@ -319,7 +328,8 @@ void TMainForm::BuildPanels()
     Label6 = Label(Bevel1, "Label6", {120, 52, 52, 18});
     ScalePwrComboBox = Named(new QComboBox(Bevel1), "ScalePwrComboBox");
     ScalePwrComboBox->setGeometry(174, 50, 58, 24);
-    ScalePwrComboBox->addItems({QStringLiteral("0"), QStringLiteral("0,0"), QStringLiteral("0,00")});
+    ScalePwrComboBox->addItems(
+        {QStringLiteral("0"), QStringLiteral("0,0"), QStringLiteral("0,00"), QStringLiteral("0,000")});
 
     IntervalsCheckBox = Named(new QCheckBox(MainPanel), "IntervalsCheckBox");
     IntervalsCheckBox->setGeometry(ColumnLeft, 290, column, 20);
@@ -551,8 +561,54 @@ void TMainForm::PrintTableItemClick()
         PrintTable(this, Document, ThePrinter());
     });
 }
-void TMainForm::ScalelistClick() {}
-void TMainForm::RX54ItemClick() {}
+void TMainForm::ScalelistClick()
+{
+    if (!ScaleListCommand(*ScaleListForm, Document, ScaleImportSteps()))
+        return;
+    // The scale has points now, as after an add: it can be written back.
+    ProgrammItem->setEnabled(true);
+    MenuItem12->setEnabled(true);
+}
+
+ImportSteps TMainForm::ScaleImportSteps()
+{
+    ImportSteps steps;
+    steps.tryClearAll = [this] { return TryClearAll(); };
+    steps.showDocument = [this] { ShowImportedScale(); };
+    steps.recalculate = [this] { CalcButtonClick(); };
+    steps.fitGraph = [this] { FormDblClick(); };
+    return steps;
+}
+
+void TMainForm::ShowImportedScale()
+{
+    {
+        // One recalculation follows; a handler now would recalculate with
+        // half the new values and complain about them.
+        const QSignalBlocker quiet[] = {
+            QSignalBlocker(ATypeRadioGroup), QSignalBlocker(XNameEdit),        QSignalBlocker(YNameEdit),
+            QSignalBlocker(DescriptionEdit), QSignalBlocker(MinEdit),          QSignalBlocker(MaxEdit),
+            QSignalBlocker(StepEdit),        QSignalBlocker(IntervalsCheckBox), QSignalBlocker(MaxErrEdit),
+            QSignalBlocker(ScalePwrComboBox)};
+        ATypeRadioGroup->SetItemIndex(Document.ATypeIndex);
+        XNameEdit->setText(Document.XNameText);
+        YNameEdit->setText(Document.YNameText);
+        DescriptionEdit->setText(Document.UnitsText);
+        MinEdit->setText(Document.MinText);
+        MaxEdit->setText(Document.MaxText);
+        StepEdit->setText(Document.StepText);
+        IntervalsCheckBox->setChecked(Document.Intervals);
+        MaxErrEdit->setText(Document.MaxErrText);
+        ScalePwrComboBox->setCurrentIndex(Document.ScalePwrIndex);
+    }
+    PointsChanged(Document.PointCount - 1);
+}
+
+void TMainForm::RX54ItemClick()
+{
+    ControlsToDocument();
+    ScaleWriteCommand(this, Document, *PRx54ProgForm);
+}
 void TMainForm::DoOpenFile(const QString &) {}
 
 void TMainForm::ClearItemClick() { TryClearAll(); }

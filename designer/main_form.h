@@ -25,9 +25,12 @@ class TAboutForm;
 class TEditPointForm;
 class TPointsGrid;
 class TPointsModel;
+class TPRx54ProgForm;
+class TScaleListForm;
 class TRadioGroup;
 class TTableMemo;
 class TTableMemoModel;
+struct ImportSteps;
 struct RecalcReport;
 
 // Alignment of MainPanel, with the numbers the settings store.
@@ -133,6 +136,8 @@ public:
     // The dialogs, created with the window and reused.
     TEditPointForm *EditPointForm;
     TAboutForm *AboutForm;
+    TPRx54ProgForm *PRx54ProgForm;
+    TScaleListForm *ScaleListForm;
 
     // Open and save dialog filters of the current language.
     QString OpenDialogFilter;
@@ -157,6 +162,8 @@ public:
     void PrintTableItemClick();
     void ScalelistClick();
     void RX54ItemClick();
+    // What the scale-list command does around an import, bound to this window.
+    ImportSteps ScaleImportSteps();
     void ExitItemClick();
     void AboutProgClick();
     void English1Click();
@@ -211,6 +218,9 @@ private:
     void Connect();
     // The controls' values into the document.
     void ControlsToDocument();
+    // An imported scale into the controls, their change handlers quiet, and
+    // the grid onto its last point.
+    void ShowImportedScale();
     QPrinter &ThePrinter();
     // A recalculation's messages, and the focus to a refused edit.
     void ShowReport(const RecalcReport &report);
