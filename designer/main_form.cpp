@@ -325,9 +325,9 @@ void TMainForm::BuildPanels()
     MaxEdit = Edit(Bevel1, "MaxEdit", {158, 22, 74, 22});
     Label3 = Label(Bevel1, "Label3", {6, 52, 36, 18});
     StepEdit = Edit(Bevel1, "StepEdit", {42, 50, 72, 22});
-    Label6 = Label(Bevel1, "Label6", {120, 52, 52, 18});
+    Label6 = Label(Bevel1, "Label6", {116, 52, 51, 18});
     ScalePwrComboBox = Named(new QComboBox(Bevel1), "ScalePwrComboBox");
-    ScalePwrComboBox->setGeometry(174, 50, 58, 24);
+    ScalePwrComboBox->setGeometry(168, 50, 66, 24); // wide enough for "0,000"
     ScalePwrComboBox->addItems(
         {QStringLiteral("0"), QStringLiteral("0,0"), QStringLiteral("0,00"), QStringLiteral("0,000")});
 
