@@ -1,12 +1,16 @@
 #include "designer/main_form.h"
 #include "common/aboutform.h"
+#include "common/cformat.h"
 #include "common/dialogs.h"
 #include "common/exceptiondisplay.h"
 #include "common/numtext.h"
+#include "designer/edittextvalidator.h"
 #include "designer/epoint.h"
+#include "designer/graphxy.h"
 #include "designer/main_views.h"
 #include "designer/print_graph.h"
 #include "designer/print_table.h"
+#include "scale/scalefile.h"
 #include "transfer/prx54.h"
 #include "transfer/scalelist.h"
 #include "version.h"
@@ -14,6 +18,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -85,6 +90,16 @@ QLineEdit *Edit(QWidget *parent, const char *name, const QRect &r, int maxLength
     return e;
 }
 
+// An edit whose text goes into the scale file: what the file cannot hold
+// (line breaks, NUL, characters outside Windows-1251, more than the limit
+// in file characters) is refused as it is typed.
+QLineEdit *FileTextEdit(QWidget *parent, const char *name, const QRect &r, int maxLength)
+{
+    QLineEdit *e = Edit(parent, name, r, maxLength);
+    e->setValidator(new EditTextValidator(maxLength, e));
+    return e;
+}
+
 // A registry integer: a number, stored as one or as text; anything else the default.
 int ReadInteger(QSettings &s, const QString &key, int fallback)
 {
@@ -105,6 +120,12 @@ QSettings ScaleSettings() { return QSettings(QSettings::IniFormat, QSettings::Us
 
 } // namespace
 
+QString ReadoutText(double x, double y, int formatIndex)
+{
+    const int decimals = formatIndex >= 1 && formatIndex <= 3 ? formatIndex : 0;
+    return QCFormat("%5.0f - %.*f", x, decimals, y);
+}
+
 QPoint KeepOnScreen(const QRect &frame, const QList<QRect> &screens)
 {
     if (screens.isEmpty())
@@ -124,6 +145,8 @@ TClientArea::TClientArea(TMainForm *form) : QWidget(form), form_(form)
     setObjectName(QStringLiteral("ClientArea"));
     setAutoFillBackground(true);
     setMouseTracking(true);
+    // The right button belongs to the range dialog.
+    setContextMenuPolicy(Qt::PreventContextMenu);
 }
 
 void TClientArea::paintEvent(QPaintEvent *)
@@ -140,14 +163,16 @@ void TClientArea::resizeEvent(QResizeEvent *)
     });
 }
 
+// The positions are the event's: a global cursor position is not reliable
+// under every platform plugin.
 void TClientArea::mousePressEvent(QMouseEvent *event)
 {
-    Guarded(form_, [&] { form_->FormMouseDown(event->button()); });
+    Guarded(form_, [&] { form_->FormMouseDown(event->button(), event->position().toPoint()); });
 }
 
-void TClientArea::mouseMoveEvent(QMouseEvent *)
+void TClientArea::mouseMoveEvent(QMouseEvent *event)
 {
-    Guarded(form_, [&] { form_->FormMouseMove(); });
+    Guarded(form_, [&] { form_->FormMouseMove(event->position().toPoint()); });
 }
 
 void TClientArea::mouseReleaseEvent(QMouseEvent *)
@@ -155,9 +180,15 @@ void TClientArea::mouseReleaseEvent(QMouseEvent *)
     Guarded(form_, [&] { form_->FormMouseUp(); });
 }
 
-void TClientArea::mouseDoubleClickEvent(QMouseEvent *)
+// Qt delivers the second press of a double click as this event alone: the
+// fit, then the press it stands for.
+void TClientArea::mouseDoubleClickEvent(QMouseEvent *event)
 {
-    Guarded(form_, [&] { form_->FormDblClick(); });
+    Guarded(form_, [&] {
+        if (event->button() == Qt::LeftButton)
+            form_->FormDblClick();
+        form_->FormMouseDown(event->button(), event->position().toPoint());
+    });
 }
 
 TMainForm::TMainForm(const QStringList &args, QWidget *parent) : QMainWindow(parent)
@@ -171,6 +202,7 @@ TMainForm::TMainForm(const QStringList &args, QWidget *parent) : QMainWindow(par
     BuildMenus();
     BuildPanels();
     EditPointForm = new TEditPointForm(this);
+    NetSizeForm = new TNetSizeForm(this);
     AboutForm = new TAboutForm(TarvikAbout, QStringLiteral(Q5M8_VERSION), this);
     PRx54ProgForm = ::PRx54ProgForm = new TPRx54ProgForm(this);
     ScaleListForm = ::ScaleListForm = new TScaleListForm(this);
@@ -289,7 +321,7 @@ void TMainForm::BuildPanels()
     TopBevel->setFrameStyle(QFrame::Box | QFrame::Sunken);
     TopBevel->setGeometry(0, 0, DefaultWidth, TopPanelHeight);
     Label5 = Label(TopPanel, "Label5", {8, 8, 84, 18});
-    ScaleEdit = Edit(TopPanel, "ScaleEdit", {96, 6, DefaultWidth - 104, 22}, MaxAboutLength);
+    ScaleEdit = FileTextEdit(TopPanel, "ScaleEdit", {96, 6, DefaultWidth - 104, 22}, MaxAboutLength);
 
     MainPanel = Named(new QFrame(ClientArea), "MainPanel");
     MainPanel->setFrameStyle(QFrame::Panel | QFrame::Raised);
@@ -298,11 +330,11 @@ void TMainForm::BuildPanels()
     PosLabel = Label(MainPanel, "PosLabel", {ColumnLeft, 4, column, 18});
     PosLabel->setAlignment(Qt::AlignCenter);
     Label9 = Label(MainPanel, "Label9", {ColumnLeft, 28, EditLeft - ColumnLeft - 4, 18});
-    XNameEdit = Edit(MainPanel, "XNameEdit", {EditLeft, 26, EditWidth, 22}, MaxNameLength);
+    XNameEdit = FileTextEdit(MainPanel, "XNameEdit", {EditLeft, 26, EditWidth, 22}, MaxNameLength);
     Label7 = Label(MainPanel, "Label7", {ColumnLeft, 54, EditLeft - ColumnLeft - 4, 18});
-    YNameEdit = Edit(MainPanel, "YNameEdit", {EditLeft, 52, EditWidth, 22}, MaxNameLength);
+    YNameEdit = FileTextEdit(MainPanel, "YNameEdit", {EditLeft, 52, EditWidth, 22}, MaxNameLength);
     Label10 = Label(MainPanel, "Label10", {ColumnLeft, 80, EditLeft - ColumnLeft - 4, 18});
-    DescriptionEdit = Edit(MainPanel, "DescriptionEdit", {EditLeft, 78, 50, 22}, MaxUnitsLength);
+    DescriptionEdit = FileTextEdit(MainPanel, "DescriptionEdit", {EditLeft, 78, 50, 22}, MaxUnitsLength);
 
     ATypeRadioGroup = Named(new TRadioGroup(MainPanel), "ATypeRadioGroup");
     ATypeRadioGroup->setGeometry(ColumnLeft, 104, column, 64);
@@ -535,10 +567,6 @@ void TMainForm::FormCloseQuery(bool &CanClose)
 
 // ---- menu commands -------------------------------------------------------
 
-// The scale file commands, printing and the instrument exchanges come with
-// their own units; until then these commands do nothing.
-void TMainForm::OpenItemClick() {}
-void TMainForm::SaveItemClick() {}
 QPrinter &TMainForm::ThePrinter()
 {
     if (!Printer)
@@ -609,14 +637,101 @@ void TMainForm::RX54ItemClick()
     ControlsToDocument();
     ScaleWriteCommand(this, Document, *PRx54ProgForm);
 }
-void TMainForm::DoOpenFile(const QString &) {}
+
+void TMainForm::OpenItemClick()
+{
+    if (!TryClearAll())
+        return;
+    QString path;
+    if (ui::Current().OpenFileName(this, {QString(), OpenDialogFilter, QStringLiteral("scl3"), QString()}, path))
+        DoOpenFile(path);
+    Document.Modified = false;
+    (English ? MenuItem12 : ProgrammItem)->setEnabled(true);
+}
+
+void TMainForm::SaveItemClick() { SaveToChosenFile(); }
+
+bool TMainForm::SaveToChosenFile()
+{
+    ui::FileRequest request{QString(), SaveDialogFilter, QStringLiteral("scl3"), QString()};
+    QString path;
+    for (;;) {
+        if (!ui::Current().SaveFileName(this, request, path))
+            return false;
+        // The dialog asks before replacing a file; before creating one we ask.
+        if (QFileInfo::exists(path))
+            break;
+        const QString text = path + Lang("\nЭтот файл не существует.\nСоздать файл?",
+                                         "\nThis file does not exist.\nCreate the file?");
+        if (ui::Message(this, text, Lang("Сохранить как", "Save As"), ui::MbYesNo | ui::MbIconWarning) == ui::IdYes)
+            break;
+        request.initialPath = path;
+    }
+    ControlsToDocument();
+    SaveScaleFile(path, Document);
+    setWindowTitle(Lang("Шкала - ", "Scale - ") + path);
+    Document.Modified = false;
+    return true;
+}
+
+void TMainForm::DoOpenFile(const QString &path)
+{
+    ScaleDocument loaded;
+    const ScaleFileStatus status = LoadScaleFile(path, loaded);
+    if (!status.Loaded()) {
+        ui::Message(this, status.Text(), status.Caption(), ui::MbOk | ui::MbIconError);
+        return;
+    }
+    setWindowTitle(Lang("Шкала - ", "Scale - ") + path);
+    ScaleEdit->setText(loaded.AboutText);
+    XNameEdit->setText(loaded.XNameText);
+    YNameEdit->setText(loaded.YNameText);
+    DescriptionEdit->setText(loaded.UnitsText);
+    {
+        // One recalculation below, with the loaded points, instead of one
+        // for each control on the way.
+        const QSignalBlocker blockType(ATypeRadioGroup), blockPower(PowerComboBox),
+            blockFormat(ScalePwrComboBox), blockIntervals(IntervalsCheckBox);
+        ATypeRadioGroup->SetItemIndex(loaded.ATypeIndex);
+        PowerComboBox->setCurrentIndex(loaded.PowerIndex);
+        MinEdit->setText(loaded.MinText);
+        MaxEdit->setText(loaded.MaxText);
+        StepEdit->setText(loaded.StepText);
+        ScalePwrComboBox->setCurrentIndex(loaded.ScalePwrIndex);
+        IntervalsCheckBox->setChecked(loaded.Intervals);
+        MaxErrEdit->setText(loaded.MaxErrText);
+    }
+    Document.PointCount = loaded.PointCount;
+    std::copy_n(loaded.PointX, MaxPoints, Document.PointX);
+    std::copy_n(loaded.PointY, MaxPoints, Document.PointY);
+    PointsChanged(0);
+    CalcButtonClick();
+    FormDblClick();
+    Document.Modified = false;
+}
 
 void TMainForm::ClearItemClick() { TryClearAll(); }
 
 bool TMainForm::TryClearAll()
 {
-    // The save prompt for a modified scale comes with the scale file; what
-    // follows it is the reset.
+    if (Document.Modified) {
+        const int answer = ui::Message(this, Lang("Сохранить шкалу ?", "Save scale?"), windowTitle(),
+                                       ui::MbYesNoCancel | ui::MbIconQuestion);
+        if (answer == ui::IdYes) {
+            // Unsaved work is never dropped: a save that was cancelled or
+            // failed stops whatever asked for the clearing.
+            bool saved = false;
+            try {
+                saved = SaveToChosenFile();
+            } catch (const std::exception &e) {
+                ShowException(this, e);
+            }
+            if (!saved)
+                return false;
+        } else if (answer != ui::IdNo) {
+            return false;
+        }
+    }
     TableMemoModel->BeginRecalculation();
     Document.Reset();
     TableMemoModel->EndRecalculation(Document.TableDecimals());
@@ -986,9 +1101,104 @@ void TMainForm::TableViewItemClick(QObject *sender)
     FormResize();
 }
 
-// Zoom, range dialog, value readout and fitting the range to the table come
-// with the graph's zoom; until then the mouse does nothing on the graph.
-void TMainForm::FormDblClick() {}
-void TMainForm::FormMouseDown(Qt::MouseButton) {}
-void TMainForm::FormMouseMove() {}
-void TMainForm::FormMouseUp() {}
+bool TMainForm::PlotContains(const QPoint &pos) const
+{
+    if (!Graph)
+        return false;
+    const TPlotRect &r = Graph->PlotRect;
+    return r.left + GraphOriginX <= pos.x() && pos.x() <= r.right + GraphOriginX && r.top + GraphOriginY <= pos.y() &&
+           pos.y() <= r.bottom + GraphOriginY;
+}
+
+bool TMainForm::ApplyGraphRange(double xMin, double xMax, double yMin, double yMax)
+{
+    if (!TNet::AcceptsRange(xMin, xMax, yMin, yMax)) {
+        FormPaint();
+        return false;
+    }
+    Document.GraphXMin = xMin;
+    Document.GraphXMax = xMax;
+    Document.GraphYMin = yMin;
+    Document.GraphYMax = yMax;
+    UpdateGraph();
+    FormPaint();
+    return true;
+}
+
+void TMainForm::FormDblClick()
+{
+    if (Document.PointCount <= 0)
+        return;
+    const ScaleDocument &d = Document;
+    const double dx = d.TableXMax - d.TableXMin;
+    const double dy = d.TableYMax - d.TableYMin;
+    ApplyGraphRange(d.TableXMin - 0.1 * dx, d.TableXMax + 0.1 * dx, d.TableYMin - 0.1 * dy, d.TableYMax + 0.1 * dy);
+}
+
+void TMainForm::FormMouseDown(Qt::MouseButton button, const QPoint &pos)
+{
+    // Neither the box nor the dialog without points.
+    if (Document.PointCount <= 0)
+        return;
+    if (button == Qt::RightButton) {
+        if (Zooming) {
+            Zooming = false;
+            FormPaint();
+            return;
+        }
+        double xMin = Document.GraphXMin, xMax = Document.GraphXMax;
+        double yMin = Document.GraphYMin, yMax = Document.GraphYMax;
+        if (NetSizeForm->Execute(xMin, xMax, yMin, yMax))
+            ApplyGraphRange(xMin, xMax, yMin, yMax);
+        return;
+    }
+    if (button != Qt::LeftButton || Zooming || !PlotContains(pos))
+        return;
+    ZoomStart = pos;
+    ZoomEnd = pos;
+    Zooming = true;
+}
+
+void TMainForm::FormMouseMove(const QPoint &pos)
+{
+    if (Zooming) {
+        if (!Graph)
+            return;
+        // The moving corner stays on the plot.
+        const TPlotRect &r = Graph->PlotRect;
+        const int x = std::max(std::min(pos.x(), r.right + GraphOriginX), r.left + GraphOriginX);
+        const int y = std::max(std::min(pos.y(), r.bottom + GraphOriginY), r.top + GraphOriginY);
+        ZoomEnd = QPoint(x, y);
+        FormPaint();
+        return;
+    }
+    if (!Graph)
+        return;
+    if (!PlotContains(pos)) {
+        PosLabel->clear();
+        return;
+    }
+    double x = 0, y = 0;
+    Graph->PixelToValue(pos.x() - GraphOriginX, pos.y() - GraphOriginY, x, y);
+    PosLabel->setText(ReadoutText(x, y, ScalePwrComboBox->currentIndex()));
+}
+
+void TMainForm::FormMouseUp()
+{
+    if (!Zooming)
+        return;
+    Zooming = false;
+    if (ZoomEnd == ZoomStart || !Graph) {
+        FormPaint();
+        return;
+    }
+    // ZoomStart the bottom-left corner, ZoomEnd the top-right one.
+    const QPoint bottomLeft(std::min(ZoomStart.x(), ZoomEnd.x()), std::max(ZoomStart.y(), ZoomEnd.y()));
+    const QPoint topRight(std::max(ZoomStart.x(), ZoomEnd.x()), std::min(ZoomStart.y(), ZoomEnd.y()));
+    ZoomStart = bottomLeft;
+    ZoomEnd = topRight;
+    double xMin = 0, yMin = 0, xMax = 0, yMax = 0;
+    Graph->PixelToValue(ZoomStart.x() - GraphOriginX, ZoomStart.y() - GraphOriginY, xMin, yMin);
+    Graph->PixelToValue(ZoomEnd.x() - GraphOriginX, ZoomEnd.y() - GraphOriginY, xMax, yMax);
+    ApplyGraphRange(xMin, xMax, yMin, yMax);
+}

@@ -23,6 +23,7 @@ class QPushButton;
 class QScrollBar;
 class TAboutForm;
 class TEditPointForm;
+class TNetSizeForm;
 class TPointsGrid;
 class TPointsModel;
 class TPRx54ProgForm;
@@ -40,6 +41,11 @@ enum TPanelAlign : int { alLeft = 3, alRight = 4 };
 // (its title strip) lies on one of the screens: frame.topLeft() when it does,
 // else the top-left corner of the first screen.
 QPoint KeepOnScreen(const QRect &frame, const QList<QRect> &screens);
+
+// The value readout under the cursor: x without decimals in five places, y
+// with the decimals of the table format item (index 0 to 3; any other as 0),
+// always with '.'.
+QString ReadoutText(double x, double y, int formatIndex);
 
 // The form's client area: paints the graph and takes the mouse.
 class TClientArea : public QWidget {
@@ -135,6 +141,7 @@ public:
 
     // The dialogs, created with the window and reused.
     TEditPointForm *EditPointForm;
+    TNetSizeForm *NetSizeForm;
     TAboutForm *AboutForm;
     TPRx54ProgForm *PRx54ProgForm;
     TScaleListForm *ScaleListForm;
@@ -170,8 +177,14 @@ public:
     void UpdateLangauge();
 
     // Scale file and clearing.
+    // Offers to save unsaved work, then empties the scale. False, with the
+    // scale as it was, on Cancel or when the offered save was cancelled or
+    // failed (the failure already shown).
     bool TryClearAll();
     void DoOpenFile(const QString &path);
+    // Asks for a file name and writes the scale there; false when the user
+    // cancelled. A write failure throws, with the scale and caption unchanged.
+    bool SaveToChosenFile();
 
     // Points and recalculation.
     void CalcButtonClick();
@@ -199,9 +212,16 @@ public:
     void LeftItemClick();
     void TableViewItemClick(QObject *sender);
     void FormDblClick();
-    void FormMouseDown(Qt::MouseButton button);
-    void FormMouseMove();
+    // Positions are client coordinates taken from the mouse event.
+    void FormMouseDown(Qt::MouseButton button, const QPoint &pos);
+    void FormMouseMove(const QPoint &pos);
     void FormMouseUp();
+    // Whether a client position lies on the plot (edges included); never
+    // before the graph exists.
+    bool PlotContains(const QPoint &pos) const;
+    // Sets the graph range and redraws; a range the graph would refuse
+    // leaves the old one (false).
+    bool ApplyGraphRange(double xMin, double xMax, double yMin, double yMax);
 
     // Paints the client area (the body of FormPaint, inside a paint event).
     void PaintClient(QPainter &painter);

@@ -647,27 +647,33 @@ void TNet::PaintTo(QPainter *dc, int x, int y, int w, int h)
         DrawLinearFrame(x, y);
 }
 
+bool TNet::UsableRange(double &lo, double &hi)
+{
+    if (lo == hi) {
+        if (lo == 0) {
+            lo = -0.1;
+            hi = 0.1;
+        } else {
+            lo = lo * 0.9;
+            hi = hi * 1.1;
+        }
+    }
+    if (lo > hi)
+        std::swap(lo, hi);
+    // Ticks and pixel factors need finite ends and a span whose inverse
+    // stays finite at any plot size.
+    const double span = hi - lo;
+    return std::isfinite(lo) && std::isfinite(hi) && std::isfinite(span) && span > 0 && std::isfinite(1e6 / span);
+}
+
+bool TNet::AcceptsRange(double xMin, double xMax, double yMin, double yMax)
+{
+    return UsableRange(xMin, xMax) && UsableRange(yMin, yMax);
+}
+
 void TNet::SetRange(double xMin, double xMax, double yMin, double yMax)
 {
-    auto valid = [](double &lo, double &hi) {
-        if (lo == hi) {
-            if (lo == 0) {
-                lo = -0.1;
-                hi = 0.1;
-            } else {
-                lo = lo * 0.9;
-                hi = hi * 1.1;
-            }
-        }
-        if (lo > hi)
-            std::swap(lo, hi);
-        // Ticks and pixel factors need finite ends and a span whose inverse
-        // stays finite at any plot size.
-        const double span = hi - lo;
-        return std::isfinite(lo) && std::isfinite(hi) && std::isfinite(span) && span > 0 &&
-               std::isfinite(1e6 / span);
-    };
-    if (valid(xMin, xMax) && valid(yMin, yMax)) {
+    if (UsableRange(xMin, xMax) && UsableRange(yMin, yMax)) {
         XMin = xMin;
         XMax = xMax;
         YMin = yMin;

@@ -127,6 +127,10 @@ public:
     // swapped), then Redraw. A range that is not finite, or whose span is not
     // a usable finite number, is refused: the previous range stays.
     void SetRange(double XMin, double XMax, double YMin, double YMax);
+    // One pair made valid as SetRange does it; false when SetRange would refuse it.
+    static bool UsableRange(double &Min, double &Max);
+    // Whether SetRange would take this range.
+    static bool AcceptsRange(double XMin, double XMax, double YMin, double YMax);
 
     // Device pixel of a value pair, truncated toward zero (saturating).
     void ValueToPixel(int &X, int &Y, double ValueX, double ValueY) const;

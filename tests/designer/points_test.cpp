@@ -348,6 +348,7 @@ TEST_F(PointsTest, ClearEmptiesTheScaleButKeepsTheUnitsAndInputs)
     f.ScaleEdit->setText("scale");
     f.XNameEdit->setText("x");
     f.DescriptionEdit->setText("mm");
+    dialogs.answers.push_back(ui::IdNo); // not saved
     f.ClearItemClick();
     EXPECT_EQ(f.Document.PointCount, 0);
     EXPECT_EQ(f.Document.TableCount, 0);
