@@ -9,6 +9,9 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QPrinter>
+#include <QProcess>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QTableWidget>
 #include <cmath>
@@ -324,6 +327,26 @@ TEST_F(ThreeDecimalsTest, SurvivesALoadAndAWriteBack)
     EXPECT_EQ(f.MaxErrEdit->text(), QStringLiteral("0,001"));
     ASSERT_GT(f.TableMemoModel->rowCount(), 0);
     EXPECT_TRUE(f.TableMemoModel->RowText(0).contains(QStringLiteral("1.234"))) << f.TableMemoModel->RowText(0).toStdString();
+
+    // The printed table's y column has the three decimals too.
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath(QStringLiteral("table.pdf"));
+    dialogs.printSetups.push_back([&](QPrinter &p) {
+        p.setOutputFormat(QPrinter::PdfFormat);
+        p.setOutputFileName(pdf);
+        return true;
+    });
+    f.PrintTableItem->trigger();
+    QProcess text;
+    text.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+    ASSERT_TRUE(text.waitForFinished(60000));
+    const QString printed = QString::fromUtf8(text.readAllStandardOutput());
+    EXPECT_TRUE(printed.contains(QStringLiteral("1.234"))) << printed.left(300).toStdString();
+    const auto threeDecimals = QRegularExpression(QStringLiteral("\\b\\d+\\.\\d{3}\\b")).globalMatch(printed);
+    int rows = 0;
+    for (auto it = threeDecimals; it.hasNext(); it.next())
+        ++rows;
+    EXPECT_GE(rows, 20);
 
     f.IntervalsCheckBox->setChecked(true);
     f.YNameEdit->setText(QStringLiteral("Milli2"));
