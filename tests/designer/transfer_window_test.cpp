@@ -272,6 +272,7 @@ TEST_F(TransferWindowTest, TheMenuCommandImportsAndFitsTheGraph)
     Add(2, 300);
     f.Document.Modified = false;
     f.ProgrammItem->setEnabled(false);
+    f.setWindowTitle(QString::fromUtf8("Шкала - /tmp/old.scl3")); // as after an open
     AnswerLoad(f, 2); // "Temp", one decimal, (0, 0) (100, 25) (4000, 100)
     const int forms = dialogs.formCount;
     f.Scalelist->trigger();
