@@ -13,6 +13,8 @@
 #include "designer/print_graph.h"
 #include "designer/print_table.h"
 #include "scale/scalefile.h"
+#include "transfer/prx54.h"
+#include "transfer/scalelist.h"
 #include "version.h"
 #include <QApplication>
 #include <QCheckBox>
@@ -190,6 +192,8 @@ TMainForm::TMainForm(const QStringList &args, QWidget *parent) : QMainWindow(par
     EditPointForm = new TEditPointForm(this);
     NetSizeForm = new TNetSizeForm(this);
     AboutForm = new TAboutForm(TarvikAbout, QStringLiteral(Q5M8_VERSION), this);
+    PRx54ProgForm = ::PRx54ProgForm = new TPRx54ProgForm(this);
+    ScaleListForm = ::ScaleListForm = new TScaleListForm(this);
     move(DefaultLeft, DefaultTop);
     resize(DefaultWidth, DefaultHeight);
     Connect();
@@ -199,6 +203,10 @@ TMainForm::TMainForm(const QStringList &args, QWidget *parent) : QMainWindow(par
 TMainForm::~TMainForm()
 {
     Guarded(this, [&] { FormDestroy(); });
+    if (::PRx54ProgForm == PRx54ProgForm)
+        ::PRx54ProgForm = nullptr;
+    if (::ScaleListForm == ScaleListForm)
+        ::ScaleListForm = nullptr;
 }
 
 namespace {
@@ -337,10 +345,11 @@ void TMainForm::BuildPanels()
     MaxEdit = Edit(Bevel1, "MaxEdit", {158, 22, 74, 22});
     Label3 = Label(Bevel1, "Label3", {6, 52, 36, 18});
     StepEdit = Edit(Bevel1, "StepEdit", {42, 50, 72, 22});
-    Label6 = Label(Bevel1, "Label6", {120, 52, 52, 18});
+    Label6 = Label(Bevel1, "Label6", {116, 52, 51, 18});
     ScalePwrComboBox = Named(new QComboBox(Bevel1), "ScalePwrComboBox");
-    ScalePwrComboBox->setGeometry(174, 50, 58, 24);
-    ScalePwrComboBox->addItems({QStringLiteral("0"), QStringLiteral("0,0"), QStringLiteral("0,00")});
+    ScalePwrComboBox->setGeometry(168, 50, 66, 24); // wide enough for "0,000"
+    ScalePwrComboBox->addItems(
+        {QStringLiteral("0"), QStringLiteral("0,0"), QStringLiteral("0,00"), QStringLiteral("0,000")});
 
     IntervalsCheckBox = Named(new QCheckBox(MainPanel), "IntervalsCheckBox");
     IntervalsCheckBox->setGeometry(ColumnLeft, 290, column, 20);
@@ -565,8 +574,54 @@ void TMainForm::PrintTableItemClick()
         PrintTable(this, Document, ThePrinter());
     });
 }
-void TMainForm::ScalelistClick() {}
-void TMainForm::RX54ItemClick() {}
+void TMainForm::ScalelistClick()
+{
+    if (!ScaleListCommand(*ScaleListForm, Document, ScaleImportSteps()))
+        return;
+    // The scale has points now, as after an add: it can be written back.
+    ProgrammItem->setEnabled(true);
+    MenuItem12->setEnabled(true);
+}
+
+ImportSteps TMainForm::ScaleImportSteps()
+{
+    ImportSteps steps;
+    steps.tryClearAll = [this] { return TryClearAll(); };
+    steps.showDocument = [this] { ShowImportedScale(); };
+    steps.recalculate = [this] { CalcButtonClick(); };
+    steps.fitGraph = [this] { FormDblClick(); };
+    return steps;
+}
+
+void TMainForm::ShowImportedScale()
+{
+    {
+        // One recalculation follows; a handler now would recalculate with
+        // half the new values and complain about them.
+        const QSignalBlocker quiet[] = {
+            QSignalBlocker(ATypeRadioGroup), QSignalBlocker(XNameEdit),        QSignalBlocker(YNameEdit),
+            QSignalBlocker(DescriptionEdit), QSignalBlocker(MinEdit),          QSignalBlocker(MaxEdit),
+            QSignalBlocker(StepEdit),        QSignalBlocker(IntervalsCheckBox), QSignalBlocker(MaxErrEdit),
+            QSignalBlocker(ScalePwrComboBox)};
+        ATypeRadioGroup->SetItemIndex(Document.ATypeIndex);
+        XNameEdit->setText(Document.XNameText);
+        YNameEdit->setText(Document.YNameText);
+        DescriptionEdit->setText(Document.UnitsText);
+        MinEdit->setText(Document.MinText);
+        MaxEdit->setText(Document.MaxText);
+        StepEdit->setText(Document.StepText);
+        IntervalsCheckBox->setChecked(Document.Intervals);
+        MaxErrEdit->setText(Document.MaxErrText);
+        ScalePwrComboBox->setCurrentIndex(Document.ScalePwrIndex);
+    }
+    PointsChanged(Document.PointCount - 1);
+}
+
+void TMainForm::RX54ItemClick()
+{
+    ControlsToDocument();
+    ScaleWriteCommand(this, Document, *PRx54ProgForm);
+}
 
 void TMainForm::OpenItemClick()
 {

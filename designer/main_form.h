@@ -26,9 +26,12 @@ class TEditPointForm;
 class TNetSizeForm;
 class TPointsGrid;
 class TPointsModel;
+class TPRx54ProgForm;
+class TScaleListForm;
 class TRadioGroup;
 class TTableMemo;
 class TTableMemoModel;
+struct ImportSteps;
 struct RecalcReport;
 
 // Alignment of MainPanel, with the numbers the settings store.
@@ -135,6 +138,8 @@ public:
     TEditPointForm *EditPointForm;
     TNetSizeForm *NetSizeForm;
     TAboutForm *AboutForm;
+    TPRx54ProgForm *PRx54ProgForm;
+    TScaleListForm *ScaleListForm;
 
     // Open and save dialog filters of the current language.
     QString OpenDialogFilter;
@@ -159,6 +164,8 @@ public:
     void PrintTableItemClick();
     void ScalelistClick();
     void RX54ItemClick();
+    // What the scale-list command does around an import, bound to this window.
+    ImportSteps ScaleImportSteps();
     void ExitItemClick();
     void AboutProgClick();
     void English1Click();
@@ -226,6 +233,9 @@ private:
     void Connect();
     // The controls' values into the document.
     void ControlsToDocument();
+    // An imported scale into the controls, their change handlers quiet, and
+    // the grid onto its last point.
+    void ShowImportedScale();
     QPrinter &ThePrinter();
     // A recalculation's messages, and the focus to a refused edit.
     void ShowReport(const RecalcReport &report);

@@ -95,6 +95,7 @@ QString TablePrintYText(double y, int decimals)
     switch (decimals) {
     case 1: return QCFormat("%.1f", y);
     case 2: return QCFormat("%.2f", y);
+    case 3: return QCFormat("%.3f", y);
     default: return QCFormat("%.0f", y);
     }
 }

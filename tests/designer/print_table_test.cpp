@@ -158,6 +158,8 @@ TEST_F(PrintTableLayout, ValueTextsAsPrinted)
     EXPECT_EQ(TablePrintYText(12.25, 1), "12.2");
     EXPECT_EQ(TablePrintYText(7.6, 0), "8");
     EXPECT_EQ(TablePrintYText(-3.14159, 2), "-3.14");
+    EXPECT_EQ(TablePrintYText(2.71828, 3), "2.718");
+    EXPECT_EQ(TablePrintYText(-0.125, 3), "-0.125");
     EXPECT_EQ(TablePrintYText(7.6, 5), "8"); // no valid selection: no decimals
 }
 
