@@ -1,3 +1,4 @@
+#include "tests/support/designer_locale.h"
 #include "common/dialogs.h"
 #include "common/lang.h"
 #include "common/numtext.h"
@@ -13,18 +14,8 @@
 
 namespace {
 
-class NetSizeFormTest : public ::testing::Test {
+class NetSizeFormTest : public DesignerLocaleTest {
 protected:
-    void SetUp() override
-    {
-        numtext::SetDecimalSeparator(',');
-        English = false;
-    }
-    void TearDown() override
-    {
-        English = false;
-        numtext::SetDecimalSeparator('.');
-    }
 
     // Queues one run of the form: drive fills it and clicks; the form's own
     // result is what the run gives back.

@@ -1,3 +1,4 @@
+#include "tests/support/designer_locale.h"
 #include "common/ini.h"
 #include "common/lang.h"
 #include "common/numtext.h"
@@ -14,18 +15,8 @@
 
 namespace {
 
-class ScaleFile : public ::testing::Test {
+class ScaleFile : public DesignerLocaleTest {
 protected:
-    void SetUp() override
-    {
-        numtext::SetDecimalSeparator(',');
-        English = false;
-    }
-    void TearDown() override
-    {
-        English = false;
-        numtext::SetDecimalSeparator('.');
-    }
     QString Path(const char *name) const { return dir.filePath(QString::fromUtf8(name)); }
     static void Put(const QString &path, const QByteArray &bytes)
     {

@@ -1,4 +1,5 @@
-// Widgets need a QApplication; one lives for the whole test run.
+// Fonts, painters and widgets need an application object; one lives for the
+// whole test run.
 #include <QApplication>
 #include <gtest/gtest.h>
 
