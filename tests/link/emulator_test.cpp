@@ -421,3 +421,21 @@ TEST(EmulatorSession, AWriteConnectionStoresTheScale)
     ASSERT_TRUE(stand.instrument.WaitReceived([](const Bytes &r) { return !r.empty() && r.back() == 0x84; }, 3000ms));
     EXPECT_FALSE(stand.instrument.Connected());
 }
+
+// A hang-up after some bytes lets those bytes reach the program first, even
+// one that comes to read them a moment late; only then does the line drop.
+TEST(EmulatorFaults, AHangUpDeliversTheBytesBeforeIt)
+{
+    std::uint8_t cmd = 0;
+    emu::Fault f;
+    std::string error;
+    ASSERT_TRUE(emu::ParseFault("8b:hangup:3", cmd, f, error)) << error;
+    Stand stand;
+    stand.instrument.InjectFault(cmd, f);
+    Line line(stand);
+    line.Ask({0x81}, 3);
+    WriteBytes(line.port, {0x8B});
+    std::this_thread::sleep_for(100ms);
+    EXPECT_EQ(Hex(ReadBytes(line.port, 5)), Hex({0xC3, 0x66, 0x01}));
+    EXPECT_EQ(line.port.LastError, EIO) << "then the line is gone";
+}
