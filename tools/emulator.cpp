@@ -987,14 +987,20 @@ bool Instrument::Drained()
     const auto now = Clock::now();
     if (!draining_) {
         draining_ = true;
+        sawUnread_ = false;
         drainStart_ = now;
     }
     int unread = 0;
     if (slaveKeep_ >= 0 && ::ioctl(slaveKeep_, TIOCINQ, &unread) != 0)
         unread = 0;
-    // Bytes just written may not have reached the terminal's queue yet.
-    const bool settled = now - lastWrite_ >= std::chrono::milliseconds(20);
-    return (unread == 0 && settled) || now - drainStart_ >= std::chrono::milliseconds(1000);
+    if (unread > 0) {
+        sawUnread_ = true;
+        return now - drainStart_ >= std::chrono::milliseconds(1000);
+    }
+    // Bytes just written may take a moment to reach the terminal's queue,
+    // longer on a busy machine; once they were seen there, an empty queue
+    // means the program has them.
+    return sawUnread_ || now - lastWrite_ >= std::chrono::milliseconds(200);
 }
 
 void Instrument::Serve()

@@ -198,6 +198,7 @@ private:
     Clock::time_point lastWrite_{};
     Clock::time_point drainStart_{};
     bool draining_ = false;
+    bool sawUnread_ = false;
     bool armAfterSend_ = false; // start the deadline when the reply is out
 
     std::multimap<std::uint8_t, Fault> faults_;
