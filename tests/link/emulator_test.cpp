@@ -216,7 +216,10 @@ INSTANTIATE_TEST_SUITE_P(
                       FaultCase{"87:truncate:4", {0x87}, {0xC3, 0x66, 0x87, 3}},
                       FaultCase{"85:patch:e4", {0x85, 0x8B}, {0xC3, 0x66, 0xE4, 0xC3, 0x66, 3, 4, 200}},
                       FaultCase{"89/1:patch:0", {0x89, 0x01}, {0xC3, 0x66, 0x89, 0xC3, 0x66, 0x00}},
-                      FaultCase{"8c:patch:0=02", {0x8C, 0x01}, {0x02}}),
+                      FaultCase{"8c:patch:0=02", {0x8C, 0x01}, {0x02}},
+                      // Aimed at one address: only the delete's second status knows it.
+                      FaultCase{"89#01/1:patch:e0", {0x89, 0x01}, {0xC3, 0x66, 0x89, 0xC3, 0x66, 0xE0}},
+                      FaultCase{"89#02/1:patch:e0", {0x89, 0x01}, {0xC3, 0x66, 0x89, 0xC3, 0x66, 0x89}}),
     [](const auto &info) {
         // "8b:extra:aa bb" -> "Cmd8b_extra_aa_bb"
         std::string name = "Cmd";
