@@ -107,6 +107,7 @@ void TSerialPort::ShowOpenError(int code)
     case ENODEV:
     case ENXIO:
     case ENOTDIR:
+    case EIO: // a device node without its hardware, such as a serial port the machine lacks
         text = Lang("Порт не существует !", "The port does not exist!");
         break;
     case EACCES:
@@ -157,13 +158,15 @@ bool TSerialPort::Open(const QString &name, int baudRate, int readIntervalTimeou
     ::ioctl(fd, TIOCEXCL);
 
     // Raw 8N1, no flow control, modem status lines ignored. PARMRK marks line
-    // errors in the data so that Read can fail on them like abort-on-error.
-    Dcb.c_iflag &= ~static_cast<tcflag_t>(IGNBRK | BRKINT | IGNPAR | INPCK | ISTRIP | INLCR | IGNCR | ICRNL | IXON
-                                          | IXOFF | IXANY | IMAXBEL);
+    // errors in the data so that Read can fail on them like abort-on-error;
+    // INPCK is what makes the driver flag framing errors at all (with no
+    // parity bit there is no parity to check).
+    Dcb.c_iflag &= ~static_cast<tcflag_t>(IGNBRK | BRKINT | IGNPAR | ISTRIP | INLCR | IGNCR | ICRNL | IXON | IXOFF
+                                          | IXANY | IMAXBEL);
 #ifdef IUCLC
     Dcb.c_iflag &= ~static_cast<tcflag_t>(IUCLC);
 #endif
-    Dcb.c_iflag |= PARMRK;
+    Dcb.c_iflag |= PARMRK | INPCK;
     Dcb.c_oflag &= ~static_cast<tcflag_t>(OPOST);
     Dcb.c_lflag &= ~static_cast<tcflag_t>(ECHO | ECHOE | ECHOK | ECHONL | ICANON | ISIG | IEXTEN);
     Dcb.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | PARODD | CSTOPB | CRTSCTS);

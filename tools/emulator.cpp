@@ -885,6 +885,7 @@ Clock::duration Instrument::ByteTime() const
 void Instrument::HangUp()
 {
     hangUpPending_ = false;
+    draining_ = false;
     out_.clear();
     outPos_ = 0;
     state_ = State::Idle;
@@ -948,6 +949,7 @@ bool Instrument::FlushOutput()
             outPos_ = 0;
             return true;
         }
+        lastWrite_ = now;
         for (ssize_t i = 0; i < w; ++i)
             Log(false, chunk[i], now);
         outPos_ += static_cast<std::size_t>(w);
@@ -970,10 +972,35 @@ bool Instrument::FlushOutput()
                                                                                 : options_.argumentWaitMs);
             hasDeadline_ = true;
         }
-        if (hangUpPending_)
+        if (hangUpPending_ && Drained())
             HangUp();
     }
     return true;
+}
+
+bool Instrument::Drained()
+{
+    // A pseudo-terminal throws away what its program has not read when the
+    // master closes, which a real line does not do to bytes already across:
+    // the line drops once the program has taken them, or has plainly
+    // stopped reading.
+    const auto now = Clock::now();
+    if (!draining_) {
+        draining_ = true;
+        sawUnread_ = false;
+        drainStart_ = now;
+    }
+    int unread = 0;
+    if (slaveKeep_ >= 0 && ::ioctl(slaveKeep_, TIOCINQ, &unread) != 0)
+        unread = 0;
+    if (unread > 0) {
+        sawUnread_ = true;
+        return now - drainStart_ >= std::chrono::milliseconds(1000);
+    }
+    // Bytes just written may take a moment to reach the terminal's queue,
+    // longer on a busy machine; once they were seen there, an empty queue
+    // means the program has them.
+    return sawUnread_ || now - lastWrite_ >= std::chrono::milliseconds(200);
 }
 
 void Instrument::Serve()
@@ -991,6 +1018,8 @@ void Instrument::Serve()
             until(options_.paced ? std::max(nextSend_, nextDue_) : nextSend_);
         if (hasDeadline_)
             until(deadline_);
+        if (hangUpPending_ && outPos_ >= out_.size())
+            until(Clock::now() + std::chrono::milliseconds(10)); // watch the program drain the line
         // A program that died holding the port would leave the terminal
         // exclusive for as long as it is held open here, shutting out every
         // user but root; the programs' own lock still keeps a second one out.

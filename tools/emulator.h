@@ -158,6 +158,7 @@ private:
     bool FlushOutput();
     void Log(bool fromPc, std::uint8_t b, Clock::time_point now);
     void HangUp();
+    bool Drained(); // the program has read what was sent before a hang-up
     void Wake();
     Clock::duration ByteTime() const; // one byte on the paced line
 
@@ -193,6 +194,11 @@ private:
     Clock::time_point nextDue_{};
     int currentArgument_ = -1; // argument byte of the exchange being answered
     bool hangUpPending_ = false;
+    // A pending hang-up waits until the program has read what was sent.
+    Clock::time_point lastWrite_{};
+    Clock::time_point drainStart_{};
+    bool draining_ = false;
+    bool sawUnread_ = false;
     bool armAfterSend_ = false; // start the deadline when the reply is out
 
     std::multimap<std::uint8_t, Fault> faults_;

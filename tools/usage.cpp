@@ -27,7 +27,9 @@ it is stopped (Ctrl+C, SIGTERM).
                    (repeatable). FAULT is CMD[#ARG][@N][/REPLY]:KIND[:ARG],
                    CMD the command byte in hex; #ARG (a hex byte) aims it at
                    the exchange with that argument only: the index of 0x8C
-                   (file N has index N-1), the address of 0x92 or 0x89; @N
+                   (file N has index N-1), the address of 0x92 or 0x89 (for
+                   0x89 only its second status, /1: the first comes before
+                   the address); @N
                    only the N-th time that command comes since the start (1
                    the first); REPLY 1
                    picks the second reply of 0x85 (the write result) or
@@ -58,7 +60,8 @@ port. On a real port a user outside the "dialout" group is refused with
 HOW THE INSTRUMENT BEHAVES (where the programs leave it open)
   - Nothing is answered outside a connection: before 0x81 and after 0x84
     every byte is ignored. 0x81 is answered at once with C3 66 81 and
-    (re)starts the connection at any time; the poll byte 0x00 and unknown
+    (re)starts the connection whenever a command is due (not where an
+    argument or record byte is awaited); the poll byte 0x00 and unknown
     bytes are ignored. A connection that ends without 0x84 simply stays
     open until the next 0x81.
   - 0x8B: C3 66 A B C, the version bytes.

@@ -216,7 +216,10 @@ INSTANTIATE_TEST_SUITE_P(
                       FaultCase{"87:truncate:4", {0x87}, {0xC3, 0x66, 0x87, 3}},
                       FaultCase{"85:patch:e4", {0x85, 0x8B}, {0xC3, 0x66, 0xE4, 0xC3, 0x66, 3, 4, 200}},
                       FaultCase{"89/1:patch:0", {0x89, 0x01}, {0xC3, 0x66, 0x89, 0xC3, 0x66, 0x00}},
-                      FaultCase{"8c:patch:0=02", {0x8C, 0x01}, {0x02}}),
+                      FaultCase{"8c:patch:0=02", {0x8C, 0x01}, {0x02}},
+                      // Aimed at one address: only the delete's second status knows it.
+                      FaultCase{"89#01/1:patch:e0", {0x89, 0x01}, {0xC3, 0x66, 0x89, 0xC3, 0x66, 0xE0}},
+                      FaultCase{"89#02/1:patch:e0", {0x89, 0x01}, {0xC3, 0x66, 0x89, 0xC3, 0x66, 0x89}}),
     [](const auto &info) {
         // "8b:extra:aa bb" -> "Cmd8b_extra_aa_bb"
         std::string name = "Cmd";
@@ -420,4 +423,22 @@ TEST(EmulatorSession, AWriteConnectionStoresTheScale)
     EXPECT_EQ(scales[3].record[1], 'N');
     ASSERT_TRUE(stand.instrument.WaitReceived([](const Bytes &r) { return !r.empty() && r.back() == 0x84; }, 3000ms));
     EXPECT_FALSE(stand.instrument.Connected());
+}
+
+// A hang-up after some bytes lets those bytes reach the program first, even
+// one that comes to read them a moment late; only then does the line drop.
+TEST(EmulatorFaults, AHangUpDeliversTheBytesBeforeIt)
+{
+    std::uint8_t cmd = 0;
+    emu::Fault f;
+    std::string error;
+    ASSERT_TRUE(emu::ParseFault("8b:hangup:3", cmd, f, error)) << error;
+    Stand stand;
+    stand.instrument.InjectFault(cmd, f);
+    Line line(stand);
+    line.Ask({0x81}, 3);
+    WriteBytes(line.port, {0x8B});
+    std::this_thread::sleep_for(100ms);
+    EXPECT_EQ(Hex(ReadBytes(line.port, 5)), Hex({0xC3, 0x66, 0x01}));
+    EXPECT_EQ(line.port.LastError, EIO) << "then the line is gone";
 }

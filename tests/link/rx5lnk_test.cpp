@@ -3,7 +3,9 @@
 #include "tests/link/link_test_util.h"
 #include "tests/support/recording_dialogs.h"
 
+#include <cerrno>
 #include <chrono>
+#include <thread>
 
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
@@ -138,9 +140,62 @@ TEST_P(HandshakeFailure, RaisesTheConnectionsTextAndStillEnds)
     EXPECT_EQ(box.owner, &owner);
     const emu::Bytes expected = prompt ? kDesignerFrame : emu::Bytes{0x81, 0x84};
     // The load after a failure closes without the end command.
-    const emu::Bytes sent = c.profile->endAfterFailure ? expected : emu::Bytes{0x81, 0x00};
+    const bool ends = c.profile != &LoadScaleConnection;
+    const emu::Bytes sent = ends ? expected : emu::Bytes{0x81, 0x00};
     EXPECT_EQ(Hex(ReceivedAfter(stand, sent.size())), Hex(sent));
+    std::this_thread::sleep_for(300ms); // a late end command would have come by now
+    EXPECT_EQ(Hex(stand.instrument.Received()), Hex(sent));
 }
+
+class ConnectFailure : public ::testing::TestWithParam<FrameCase> {};
+
+// The start command cannot be sent when the line is gone: the "RS232" box
+// with the system's code, then the connection's own start-failure text.
+TEST_P(ConnectFailure, ShowsTheSerialBoxThenTheConnectionsText)
+{
+    const FrameCase c = GetParam();
+    LangGuard lang(c.english);
+    Stand stand;
+    RecordingDialogs dialogs;
+    QObject owner;
+    bool exchanged = false;
+    ConnectionHooks hooks;
+    hooks.beforeStart = [&] { stand.instrument.Stop(); };
+    auto result = RunConnection(&owner, stand.Path(), *c.profile, [&](TSerialPort &) { exchanged = true; }, hooks);
+    EXPECT_EQ(result, ConnectionResult::Failed);
+    EXPECT_FALSE(exchanged);
+    QStringList expected;
+    if (c.profile->prompt)
+        expected << (c.english ? QStringLiteral("In the Q5-M8 device, go to measurement mode")
+                               : QStringLiteral("В приборе Q5-M8 выйдите в режим измерения"));
+    expected << (c.english ? QStringLiteral("Error #%1") : QStringLiteral("Ошибка #%1")).arg(EIO)
+             << QString::fromUtf8(c.handshakeText);
+    EXPECT_EQ(dialogs.Texts(), expected);
+    ASSERT_EQ(dialogs.messages.size(), static_cast<std::size_t>(expected.size()));
+    const RecordedMessage &serial = dialogs.messages[dialogs.messages.size() - 2];
+    EXPECT_EQ(serial.caption, QStringLiteral("RS232"));
+    EXPECT_EQ(serial.owner, &owner);
+    const RecordedMessage &box = dialogs.messages.back();
+    EXPECT_EQ(box.caption, QString::fromUtf8(c.caption));
+    EXPECT_EQ(box.flags, ui::MbOk | ui::MbIconError);
+}
+
+// Here handshakeText holds the text raised when the start cannot be sent.
+INSTANTIATE_TEST_SUITE_P(
+    Connections, ConnectFailure,
+    ::testing::Values(
+        FrameCase{"WriteRu", &WriteScaleConnection, false, "Не удается подключиться к прибору !",
+                  "Запись шкалы в Q5-M8"},
+        FrameCase{"WriteEn", &WriteScaleConnection, true, "Failed to connect to the device!",
+                  "Writing the scale to Q5-M8"},
+        FrameCase{"UpdateRu", &UpdateListConnection, false, "Не удается подключиться к прибору !",
+                  "Результаты Q5-M8"},
+        FrameCase{"DeleteEn", &DeleteScaleConnection, true, "Failed to connect to the device!", "Results Q5-M8"},
+        FrameCase{"LoadEn", &LoadScaleConnection, true, "Failed to connect to the device!", "Results Q5-M8"},
+        FrameCase{"ResultsEn", &ReadResultsConnection, true, "Cant't connect to device!", "Q5-M8 results"},
+        FrameCase{"ResultsRu", &ReadResultsConnection, false, "Не удается подключится к прибору!",
+                  "Результаты Q5-M8"}),
+    [](const auto &info) { return std::string(info.param.name); });
 
 INSTANTIATE_TEST_SUITE_P(
     Connections, HandshakeFailure,

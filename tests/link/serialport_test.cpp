@@ -10,6 +10,10 @@
 
 #include <cerrno>
 #include <chrono>
+#include <cstdlib>
+#include <fcntl.h>
+#include <termios.h>
+#include <unistd.h>
 
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
@@ -380,4 +384,43 @@ TEST(LineDecoding, ResetClearsTheErrorAndPendingBytes)
     d.Feed(good, 2, out);
     EXPECT_FALSE(d.LineError());
     EXPECT_EQ(out.size(), 2u);
+}
+
+// A terminal device without its hardware behind it (a serial port the machine
+// does not have, a pseudo-terminal not yet unlocked) refuses to open with
+// EIO: for the user that port does not exist.
+TEST(SerialPortOpen, ADeviceWithoutItsHardwareDoesNotExist)
+{
+    const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_GE(master, 0);
+    ASSERT_EQ(::grantpt(master), 0);
+    char name[128];
+    ASSERT_EQ(::ptsname_r(master, name, sizeof name), 0);
+    for (bool english : {false, true}) {
+        LangGuard lang(english);
+        RecordingDialogs dialogs;
+        TSerialPort port(nullptr);
+        EXPECT_FALSE(OpenFast(port, QString::fromLocal8Bit(name)));
+        EXPECT_EQ(dialogs.Texts(), QStringList{english ? QStringLiteral("The port does not exist!")
+                                                       : QStringLiteral("Порт не существует !")});
+        EXPECT_FALSE(port.IsOpen());
+    }
+    ::close(master);
+}
+
+// Framing errors and breaks must reach Read as line errors (the terminal
+// marks them only when asked to check its input), and a plain 0xFF byte must
+// stay data.
+TEST(SerialPortOpen, TheTerminalMarksLineErrors)
+{
+    Stand stand;
+    TSerialPort port(nullptr);
+    ASSERT_TRUE(OpenFast(port, stand.Path()));
+    termios t{};
+    ASSERT_EQ(::tcgetattr(port.PortHandle, &t), 0);
+    EXPECT_TRUE(t.c_iflag & INPCK) << "framing errors are not flagged without it";
+    EXPECT_TRUE(t.c_iflag & PARMRK);
+    EXPECT_FALSE(t.c_iflag & (IGNPAR | IGNBRK | BRKINT | ISTRIP));
+    EXPECT_FALSE(t.c_cflag & PARENB);
+    EXPECT_EQ(t.c_cflag & CSIZE, static_cast<tcflag_t>(CS8));
 }
