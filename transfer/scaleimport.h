@@ -9,7 +9,9 @@ class ScaleDocument;
 // The document's points, texts and table inputs from record: the points as
 // unsigned halves (y divided by 10^decimals), piecewise-linear, x name "U",
 // the name and units, the table range over the first and last point's y
-// (smaller first), step 1, maximum deviation one unit of the last decimal,
+// (smaller first, each exactly as the table computes it there), step 1, maximum deviation one unit of the last decimal
+// (a power of ten less where a gentler bend of the points needs it, so the
+// reduction gives back the stored points),
 // no programming points, the format entry of the decimals. False (document
 // untouched) for a point count outside 1..50.
 bool ImportScaleRecord(ScaleDocument &doc, const ScaleRecord &record);
