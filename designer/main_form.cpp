@@ -561,18 +561,14 @@ QPrinter &TMainForm::ThePrinter()
 
 void TMainForm::PrintGraphikItemClick()
 {
-    Guarded(this, [this] {
-        ControlsToDocument();
-        PrintGraph(this, Document, ThePrinter(), ScaleEdit->text(), IntervalsCheckBox->isChecked());
-    });
+    ControlsToDocument();
+    PrintGraph(this, Document, ThePrinter(), ScaleEdit->text(), IntervalsCheckBox->isChecked());
 }
 
 void TMainForm::PrintTableItemClick()
 {
-    Guarded(this, [this] {
-        ControlsToDocument();
-        PrintTable(this, Document, ThePrinter());
-    });
+    ControlsToDocument();
+    PrintTable(this, Document, ThePrinter());
 }
 void TMainForm::ScalelistClick()
 {

@@ -5,6 +5,7 @@
 #include "results/progress.h"
 #include "results/readinstrument.h"
 #include "results/restree.h"
+#include "common/portbox.h"
 #include "common/aboutform.h"
 #include "common/dialogs.h"
 #include "common/exceptiondisplay.h"
@@ -144,11 +145,8 @@ TMainForm::TMainForm(const QStringList &arguments, QWidget *parent) : QMainWindo
     PortGroupBox->setObjectName(QStringLiteral("PortGroupBox"));
     auto *portLayout = new QHBoxLayout(PortGroupBox);
     portLayout->setContentsMargins(6, 2, 6, 4);
-    ComBox = new QComboBox(PortGroupBox);
-    ComBox->setObjectName(QStringLiteral("ComBox"));
-    ComBox->setEditable(true);
+    ComBox = NewPortBox(PortGroupBox, "ComBox");
     ComBox->setMinimumWidth(160);
-    ComBox->setInsertPolicy(QComboBox::NoInsert);
     portLayout->addWidget(ComBox);
     BitBtn1 = new QPushButton(QStringLiteral("↻"), PortGroupBox);
     BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
@@ -473,11 +471,7 @@ void TMainForm::ShowValues()
 
 void TMainForm::CreatCOMPortList()
 {
-    const QString typed = ComBox->currentText();
-    ComBox->clear();
-    ComBox->addItems(SerialPortNames());
-    ComBox->setCurrentIndex(-1);
-    ComBox->setEditText(typed);
+    FillPortBox(ComBox, SerialPortNames(), -1, ComBox->currentText());
 }
 
 void TMainForm::Rx5ItemClick()

@@ -1,5 +1,6 @@
 #include "transfer/prx54.h"
 
+#include "common/portbox.h"
 #include "common/dialogs.h"
 #include "common/exceptiondisplay.h"
 #include "common/lang.h"
@@ -21,11 +22,7 @@ TPRx54ProgForm *PRx54ProgForm = nullptr;
 
 void CreatCOMPortList(QComboBox *box)
 {
-    box->clear();
-    box->addItems(SerialPortNames());
-    box->setCurrentIndex(PortIndex < box->count() ? PortIndex : -1);
-    if (!PortText.isEmpty() && box->currentText() != PortText)
-        box->setEditText(PortText);
+    FillPortBox(box, SerialPortNames(), PortIndex, PortText);
 }
 
 void StorePortIndex(const QComboBox *box)
@@ -67,10 +64,7 @@ TPRx54ProgForm::TPRx54ProgForm(QWidget *parent) : QDialog(parent)
     PortGroupBox = new QGroupBox(this);
     PortGroupBox->setObjectName(QStringLiteral("PortGroupBox"));
     PortGroupBox->setGeometry(8, 386, 256, 60);
-    PortComboBox = new QComboBox(PortGroupBox);
-    PortComboBox->setObjectName(QStringLiteral("PortComboBox"));
-    PortComboBox->setEditable(true);
-    PortComboBox->setInsertPolicy(QComboBox::NoInsert);
+    PortComboBox = NewPortBox(PortGroupBox, "PortComboBox");
     PortComboBox->setGeometry(10, 24, 236, 26);
     BitBtn1 = new QPushButton(this);
     BitBtn1->setObjectName(QStringLiteral("BitBtn1"));

@@ -1,5 +1,6 @@
 #include "transfer/scalelist.h"
 
+#include "common/portbox.h"
 #include "common/dialogs.h"
 #include "common/exceptiondisplay.h"
 #include "common/lang.h"
@@ -38,10 +39,7 @@ TScaleListForm::TScaleListForm(QWidget *parent) : QDialog(parent)
     PortGroupBox = new QGroupBox(this);
     PortGroupBox->setObjectName(QStringLiteral("PortGroupBox"));
     PortGroupBox->setGeometry(8, 56, 404, 58);
-    PortCom = new QComboBox(PortGroupBox);
-    PortCom->setObjectName(QStringLiteral("PortCom"));
-    PortCom->setEditable(true);
-    PortCom->setInsertPolicy(QComboBox::NoInsert);
+    PortCom = NewPortBox(PortGroupBox, "PortCom");
     PortCom->setGeometry(10, 24, 384, 26);
     ScaleGrid = new QTableWidget(this);
     ScaleGrid->setObjectName(QStringLiteral("ScaleGrid"));
