@@ -12,6 +12,7 @@
 #include "common/lang.h"
 #include "common/numtext.h"
 #include "common/qttranslation.h"
+#include "common/settingsread.h"
 #include "common/windowplace.h"
 #include "common/win1251.h"
 #include "link/portlist.h"
@@ -280,14 +281,13 @@ TMainForm::~TMainForm()
 void TMainForm::ReadSettings()
 {
     std::unique_ptr<QSettings> s(NewOstrelSettings());
-    English = s->value(QStringLiteral("Language/Value")).toString().toUpper() == QLatin1String("ENGLISH");
-    const int left = s->value(QStringLiteral("Window/Left"), x()).toInt();
-    const int top = s->value(QStringLiteral("Window/Top"), y()).toInt();
-    const int width = s->value(QStringLiteral("Window/Width"), this->width()).toInt();
-    const int height = s->value(QStringLiteral("Window/Height"), this->height()).toInt();
-    const int memWidth = s->value(QStringLiteral("Window/MemWidth"), DefaultMemWidth).toInt();
-    resize(std::max(width, 200), std::max(height, 150));
-    MoveOntoScreen(*this, left, top);
+    English = ReadString(*s, QStringLiteral("Language/Value"), QString()).toUpper() == QLatin1String("ENGLISH");
+    const int left = ReadInteger(*s, QStringLiteral("Window/Left"), x());
+    const int top = ReadInteger(*s, QStringLiteral("Window/Top"), y());
+    const int width = ReadInteger(*s, QStringLiteral("Window/Width"), this->width());
+    const int height = ReadInteger(*s, QStringLiteral("Window/Height"), this->height());
+    const int memWidth = ReadInteger(*s, QStringLiteral("Window/MemWidth"), DefaultMemWidth);
+    RestoreWindowPlace(*this, left, top, std::max(width, 200), std::max(height, 150));
     const int total = std::max(MainSplitter->width(), this->width());
     MainSplitter->setSizes({std::max(total - memWidth, 50), std::max(memWidth, 0)});
 }
