@@ -1,4 +1,5 @@
 #include "common/aboutform.h"
+#include "common/dialogbuttons.h"
 #include "common/dialogs.h"
 #include "version.h"
 #include <QFrame>
@@ -125,7 +126,7 @@ TAboutForm::TAboutForm(const AboutTexts &texts, const QString &version, QWidget 
     Button1 = new QPushButton(QStringLiteral("Ok"), this);
     Button1->setObjectName(QStringLiteral("Button1"));
     Button1->setGeometry(170, 160, 80, 28);
-    Button1->setDefault(true);
+    SetDialogButtons(*this, Button1);
     connect(Button1, &QPushButton::clicked, this, &TAboutForm::Button1Click);
 }
 

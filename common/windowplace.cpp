@@ -1,27 +1,144 @@
 #include "common/windowplace.h"
+#include <QEvent>
 #include <QGuiApplication>
+#include <QPointer>
+#include <QRegion>
 #include <QScreen>
+#include <QTimer>
 #include <QWidget>
 #include <algorithm>
+#include <limits>
 
-QPoint KeepOnScreen(const QRect &frame, const QList<QRect> &screens)
+namespace {
+
+// Beyond any screen yet small enough that sums of two stay in int.
+constexpr int MaxExtent = 1 << 24;     // QWIDGETSIZE_MAX + 1
+constexpr int MaxOffset = 1 << 28;
+
+long long Area(const QRect &r) { return r.isEmpty() ? 0 : (long long)r.width() * r.height(); }
+
+// Distance between two rectangles along one axis (0 when they overlap on it).
+long long Gap(int aFrom, int aTo, int bFrom, int bTo)
 {
-    if (screens.isEmpty())
-        return frame.topLeft();
-    // The title strip must be there to take the window by.
-    const QRect strip(frame.left(), frame.top(), std::max(frame.width(), 1), 24);
-    for (const QRect &s : screens) {
-        const QRect common = s.intersected(strip);
-        if (common.width() >= std::min(100, strip.width()) && common.height() >= 8)
-            return frame.topLeft();
-    }
-    return screens.first().topLeft();
+    if (aTo < bFrom)
+        return (long long)bFrom - aTo;
+    if (bTo < aFrom)
+        return (long long)aFrom - bTo;
+    return 0;
 }
 
-void MoveOntoScreen(QWidget &window, int left, int top)
+long long DistanceSquared(const QRect &a, const QRect &b)
 {
-    QList<QRect> screens;
+    const long long dx = Gap(a.left(), a.right(), b.left(), b.right());
+    const long long dy = Gap(a.top(), a.bottom(), b.top(), b.bottom());
+    return dx * dx + dy * dy;
+}
+
+QList<QRect> AvailableAreas()
+{
+    QList<QRect> areas;
     for (QScreen *s : QGuiApplication::screens())
-        screens << s->availableGeometry();
-    window.move(KeepOnScreen(QRect(QPoint(left, top), window.frameGeometry().size()), screens));
+        if (!s->availableGeometry().isEmpty())
+            areas << s->availableGeometry();
+    return areas;
+}
+
+QMargins FrameMargins(const QWidget &window)
+{
+    const QRect frame = window.frameGeometry();
+    const QRect client = window.geometry();
+    return {client.left() - frame.left(), client.top() - frame.top(), frame.right() - client.right(),
+            frame.bottom() - client.bottom()};
+}
+
+// Puts window's frame at frame, its client area being what the margins leave.
+void Apply(QWidget &window, const QRect &frame, const QMargins &m)
+{
+    window.resize(std::max(frame.width() - m.left() - m.right(), 1),
+                  std::max(frame.height() - m.top() - m.bottom(), 1));
+    window.move(frame.topLeft());
+}
+
+// Once the window has shown and its frame is known: fits it again.
+class PlaceCheck : public QObject {
+public:
+    static constexpr const char *Name = "windowPlaceCheck";
+    explicit PlaceCheck(QWidget &window) : QObject(&window), window_(&window)
+    {
+        setObjectName(QLatin1String(Name));
+        window.installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (watched == window_ && event->type() == QEvent::Show) {
+            window_->removeEventFilter(this);
+            // The frame arrives with the first events after the show.
+            QTimer::singleShot(0, this, [this] {
+                if (window_ && window_->isVisible() && !window_->isMaximized() && !window_->isFullScreen()) {
+                    const QRect frame = window_->frameGeometry();
+                    const QRect fit = FitOnScreen(frame.left(), frame.top(), frame.width(), frame.height(),
+                                                  AvailableAreas());
+                    if (fit != frame)
+                        Apply(*window_, fit, FrameMargins(*window_));
+                }
+                deleteLater();
+            });
+        }
+        return false;
+    }
+
+private:
+    QPointer<QWidget> window_;
+};
+
+} // namespace
+
+QRect FitOnScreen(int left, int top, int width, int height, const QList<QRect> &screens)
+{
+    // Limited first, so that nothing below can overflow.
+    const QRect frame(std::clamp(left, -MaxOffset, MaxOffset), std::clamp(top, -MaxOffset, MaxOffset),
+                      std::clamp(width, 1, MaxExtent), std::clamp(height, 1, MaxExtent));
+    if (screens.isEmpty())
+        return frame;
+    QRegion all;
+    for (const QRect &s : screens)
+        all += s;
+    if (frame.left() == left && frame.top() == top && frame.width() == width && frame.height() == height
+        && QRegion(frame).subtracted(all).isEmpty())
+        return frame;
+
+    // The screen that holds most of it, else the nearest one.
+    const QRect *target = &screens.first();
+    long long bestArea = -1, bestDistance = std::numeric_limits<long long>::max();
+    for (const QRect &s : screens) {
+        const long long area = Area(s.intersected(frame));
+        const long long distance = DistanceSquared(s, frame);
+        if (area > bestArea || (area == 0 && bestArea == 0 && distance < bestDistance)) {
+            target = &s;
+            bestArea = area;
+            bestDistance = distance;
+        }
+    }
+    const QRect &s = *target;
+    const int w = std::min(frame.width(), s.width());
+    const int h = std::min(frame.height(), s.height());
+    const int x = std::clamp(frame.left(), s.left(), s.left() + s.width() - w);
+    const int y = std::clamp(frame.top(), s.top(), s.top() + s.height() - h);
+    return {x, y, w, h};
+}
+
+void RestoreWindowPlace(QWidget &window, int left, int top, int width, int height)
+{
+    const QMargins m = FrameMargins(window);
+    // The frame's extent in 64 bits: the stored size may be anything.
+    auto extent = [](int client, int a, int b) {
+        return int(std::clamp<long long>((long long)std::max(client, 1) + a + b, 1, MaxExtent));
+    };
+    const QRect fit = FitOnScreen(left, top, extent(width, m.left(), m.right()), extent(height, m.top(), m.bottom()),
+                                  AvailableAreas());
+    Apply(window, fit, m);
+    if (!window.isVisible() && !window.findChild<QObject *>(QLatin1String(PlaceCheck::Name), Qt::FindDirectChildrenOnly))
+        new PlaceCheck(window);
 }

@@ -1,17 +1,23 @@
 #pragma once
-// Where a restored window goes, so that a stored position from another
-// monitor layout never leaves it out of reach.
+// Where a restored window goes: wholly on the screen, so that a stored place
+// from another monitor layout, a default made for a larger screen or an
+// absurd stored size never leaves part of the window out of reach.
 #include <QList>
-#include <QPoint>
 #include <QRect>
 
 class QWidget;
 
-// Where a window of frame rectangle frame goes so that a usable part of it
-// (its title strip) lies on one of the screens: frame.topLeft() when it does,
-// else the top-left corner of the first screen.
-QPoint KeepOnScreen(const QRect &frame, const QList<QRect> &screens);
+// The frame rectangle for a window whose frame would be (left, top, width,
+// height): that rectangle itself when it lies wholly on the screens' available
+// areas; otherwise it goes onto the screen it overlaps most (the nearest when
+// it overlaps none), shrunk only where it is larger than that screen's area
+// and moved no further than needed for all of it to show. Any int values are
+// taken, extremes included. With no screens the rectangle is kept as it is,
+// its size limited to what a window can have.
+QRect FitOnScreen(int left, int top, int width, int height, const QList<QRect> &screens);
 
-// Moves window to (left, top), or onto the first screen when its title strip
-// would lie on none of the available screen areas.
-void MoveOntoScreen(QWidget &window, int left, int top);
+// Restores window's place: its frame at (left, top) and its client area width
+// x height (at least 1 x 1), fitted onto the available screen areas as
+// FitOnScreen says. The fit is checked again when the window first shows, as
+// only then is a window manager's frame known.
+void RestoreWindowPlace(QWidget &window, int left, int top, int width, int height);

@@ -1,4 +1,5 @@
 #include "designer/epoint.h"
+#include "common/dialogbuttons.h"
 #include "common/dialogs.h"
 #include "common/exceptiondisplay.h"
 #include "common/lang.h"
@@ -35,11 +36,10 @@ TEditPointForm::TEditPointForm(QWidget *parent) : QDialog(parent)
     Button1 = new QPushButton(QStringLiteral("OK"), this);
     Button1->setObjectName(QStringLiteral("Button1"));
     Button1->setGeometry(64, 110, 80, 28);
-    Button1->setDefault(true);
     Button2 = new QPushButton(this);
     Button2->setObjectName(QStringLiteral("Button2"));
     Button2->setGeometry(156, 110, 80, 28);
-    Button2->setAutoDefault(false);
+    SetDialogButtons(*this, Button1);
     connect(Button1, &QPushButton::clicked, this, [this] { Guarded(this, [&] { Button1Click(); }); });
     connect(Button2, &QPushButton::clicked, this, &QDialog::reject);
 }

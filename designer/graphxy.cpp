@@ -1,4 +1,5 @@
 #include "designer/graphxy.h"
+#include "common/dialogbuttons.h"
 #include "common/dialogs.h"
 #include "common/lang.h"
 #include "common/numtext.h"
@@ -57,11 +58,10 @@ TNetSizeForm::TNetSizeForm(QWidget *parent) : QDialog(parent)
     OkButton = new QPushButton(QStringLiteral("OK"), this);
     OkButton->setObjectName(QStringLiteral("OkButton"));
     OkButton->setGeometry(196, 160, 88, 30);
-    OkButton->setDefault(true);
     BitBtn2 = new QPushButton(this);
     BitBtn2->setObjectName(QStringLiteral("BitBtn2"));
     BitBtn2->setGeometry(292, 160, 88, 30);
-    BitBtn2->setAutoDefault(false);
+    SetDialogButtons(*this, OkButton);
     connect(OkButton, &QPushButton::clicked, this, &TNetSizeForm::OkButtonClick);
     connect(BitBtn2, &QPushButton::clicked, this, &QDialog::reject);
 }

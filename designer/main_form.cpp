@@ -5,6 +5,7 @@
 #include "common/exceptiondisplay.h"
 #include "common/numtext.h"
 #include "common/qttranslation.h"
+#include "common/settingsread.h"
 #include "common/windowplace.h"
 #include "designer/edittextvalidator.h"
 #include "designer/epoint.h"
@@ -100,22 +101,6 @@ QLineEdit *FileTextEdit(QWidget *parent, const char *name, const QRect &r, int m
     QLineEdit *e = Edit(parent, name, r, maxLength);
     e->setValidator(new EditTextValidator(maxLength, e));
     return e;
-}
-
-// A registry integer: a number, stored as one or as text; anything else the default.
-int ReadInteger(QSettings &s, const QString &key, int fallback)
-{
-    const QVariant v = s.value(key);
-    int value = 0;
-    if (!v.isValid() || !numtext::TryStrToInt(v.toString(), value))
-        return fallback;
-    return value;
-}
-
-QString ReadString(QSettings &s, const QString &key, const QString &fallback)
-{
-    const QVariant v = s.value(key);
-    return v.isValid() ? v.toString() : fallback;
 }
 
 QSettings ScaleSettings() { return QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Scale")); }
@@ -473,8 +458,7 @@ void TMainForm::FormCreate(const QStringList &args)
     const int top = ReadInteger(reg, QStringLiteral("Top"), pos().y());
     const int width = ReadInteger(reg, QStringLiteral("Width"), size().width());
     const int height = ReadInteger(reg, QStringLiteral("Height"), size().height());
-    resize(std::max(width, 1), std::max(height, 1));
-    MoveOntoScreen(*this, left, top);
+    RestoreWindowPlace(*this, left, top, width, height);
     // Any other stored number than left means right.
     SetPanelAlign(ReadInteger(reg, QStringLiteral("Panel"), alRight) == alLeft ? alLeft : alRight);
     TableViewItem->setChecked(ReadInteger(reg, QStringLiteral("Table"), 1) != 0);

@@ -12,6 +12,7 @@
 #include "common/lang.h"
 #include "common/numtext.h"
 #include "common/qttranslation.h"
+#include "common/settingsread.h"
 #include "common/windowplace.h"
 #include "common/win1251.h"
 #include "link/portlist.h"
@@ -280,14 +281,13 @@ TMainForm::~TMainForm()
 void TMainForm::ReadSettings()
 {
     std::unique_ptr<QSettings> s(NewOstrelSettings());
-    English = s->value(QStringLiteral("Language/Value")).toString().toUpper() == QLatin1String("ENGLISH");
-    const int left = s->value(QStringLiteral("Window/Left"), x()).toInt();
-    const int top = s->value(QStringLiteral("Window/Top"), y()).toInt();
-    const int width = s->value(QStringLiteral("Window/Width"), this->width()).toInt();
-    const int height = s->value(QStringLiteral("Window/Height"), this->height()).toInt();
-    const int memWidth = s->value(QStringLiteral("Window/MemWidth"), DefaultMemWidth).toInt();
-    resize(std::max(width, 200), std::max(height, 150));
-    MoveOntoScreen(*this, left, top);
+    English = ReadString(*s, QStringLiteral("Language/Value"), QString()).toUpper() == QLatin1String("ENGLISH");
+    const int left = ReadInteger(*s, QStringLiteral("Window/Left"), x());
+    const int top = ReadInteger(*s, QStringLiteral("Window/Top"), y());
+    const int width = ReadInteger(*s, QStringLiteral("Window/Width"), this->width());
+    const int height = ReadInteger(*s, QStringLiteral("Window/Height"), this->height());
+    const int memWidth = ReadInteger(*s, QStringLiteral("Window/MemWidth"), DefaultMemWidth);
+    RestoreWindowPlace(*this, left, top, std::max(width, 200), std::max(height, 150));
     const int total = std::max(MainSplitter->width(), this->width());
     MainSplitter->setSizes({std::max(total - memWidth, 50), std::max(memWidth, 0)});
 }
@@ -309,35 +309,15 @@ QString TMainForm::FileFilter() const
     return Lang("Файлы с результатами (*.osl3);;Все файлы (*)", "Measurement results files (*.osl3);;All files (*)");
 }
 
-void TMainForm::SetCaption(CaptionState state, const QString &subject)
-{
-    captionState_ = state;
-    captionSubject_ = subject;
-    UpdateCaption();
-}
-
-void TMainForm::UpdateCaption()
-{
-    switch (captionState_) {
-    case CaptionState::Empty:
-        setWindowTitle(Lang("Результаты измерений", "Measurement results"));
-        break;
-    case CaptionState::File:
-        setWindowTitle(Lang("Результаты измерения - ", "Measurement results - ") + captionSubject_);
-        break;
-    case CaptionState::Device:
-        setWindowTitle(Lang("Результаты измерений - ", "Measurement results - ") + SingleLineText(captionSubject_));
-        break;
-    }
-}
-
 void TMainForm::ApplyLanguage()
 {
     UpdateQtTranslation(); // the standard buttons and dialogs follow
     MainMenu->setVisible(!English);
     MainMenuEng->setVisible(English);
     PortGroupBox->setTitle(Lang(" Порт ", " Serial port "));
-    UpdateCaption();
+    // The file last chosen in the open dialog, whatever is shown now; empty
+    // until one was chosen.
+    setWindowTitle(Lang("Результаты измерения ", "Measurement results ") + OpenDialogFileName);
 }
 
 bool TMainForm::TryClearResults()
@@ -362,7 +342,7 @@ bool TMainForm::TryClearResults()
         }
     }
     Modified = false;
-    SetCaption(CaptionState::Empty);
+    setWindowTitle(Lang("Результаты измерений", "Measurement results"));
     VerPanel->clear();
     DeviceKind = DeviceKindNormal;
     SelectedNode = nullptr;
@@ -398,7 +378,7 @@ void TMainForm::DoLoadFile(const QString &path)
                     Lang("Открыть", "Open"), ui::MbIconError);
         return;
     }
-    SetCaption(CaptionState::File, path);
+    setWindowTitle(Lang("Результаты измерения - ", "Measurement results - ") + path);
     DeviceKind = DeviceKindNormal;
     DeviceKind = LoadResultsFile(Results, path);
     ResMemo->hide();
@@ -411,11 +391,14 @@ StatisticReport TMainForm::InstallReadResults(const QString &deviceText, const s
     ResTree->clear();
     DeviceText = deviceText;
     const StatisticReport report = Results.TakeRead(files);
-    SetCaption(CaptionState::Device, deviceText);
+    setWindowTitle(Lang("Результаты измерений - ", "Measurement results - ") + SingleLineText(deviceText));
     BuildTree();
     Modified = true;
+    // The read succeeded and kept every reading: the text says which one
+    // stays out of the statistics, for the user's information.
     if (!report.Clean())
-        ui::Message(this, ExceptionText(report.Message()), Lang("Результаты Q5-M8", "Q5-M8 results"), ui::MbIconError);
+        ui::Message(this, ExceptionText(report.Message()), Lang("Результаты Q5-M8", "Q5-M8 results"),
+                    ui::MbOk | ui::MbIconInformation);
     return report;
 }
 
@@ -510,6 +493,7 @@ void TMainForm::LoadItemClick()
         QString path;
         if (!ui::Current().OpenFileName(this, request, path))
             return;
+        OpenDialogFileName = path;
         DoLoadFile(path);
         Modified = false;
     });

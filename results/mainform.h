@@ -44,6 +44,8 @@ public:
     // Node under the last right click; reset whenever the tree is rebuilt.
     QTreeWidgetItem *SelectedNode = nullptr;
     bool Modified = false;
+    // The file last chosen in the open dialog (kept when it is cancelled).
+    QString OpenDialogFileName;
     // The printer of the last print (created at the first one).
     std::unique_ptr<QPrinter> Printer;
 
@@ -116,9 +118,6 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    enum class CaptionState { Empty, File, Device };
-    void SetCaption(CaptionState state, const QString &subject = QString());
-    void UpdateCaption();
     // Whether pos (viewport coordinates) lies on item's label.
     bool OnItemLabel(QTreeWidgetItem *item, const QPoint &pos) const;
     void ReadSettings();
@@ -126,7 +125,4 @@ private:
     void SwitchLanguage(bool english);
     bool AskComment(const QString &caption, QString &text);
     QString FileFilter() const;
-
-    CaptionState captionState_ = CaptionState::Empty;
-    QString captionSubject_;
 };

@@ -1,5 +1,6 @@
 #include "results/progress.h"
 
+#include "common/dialogbuttons.h"
 #include "common/dialogs.h"
 #include "common/lang.h"
 #include "link/serialnt.h"
@@ -45,6 +46,7 @@ TProgressForm::TProgressForm(QWidget *parent) : QDialog(parent)
     ProgressCancel = new QPushButton(this);
     ProgressCancel->setObjectName(QStringLiteral("ProgressCancel"));
     ProgressCancel->setGeometry(127, 90, 75, 25);
+    SetDialogButtons(*this, nullptr);
     connect(ProgressCancel, &QPushButton::clicked, this, &TProgressForm::ProgressCancelClick);
 
     StartTimer = new QTimer(this);

@@ -43,6 +43,9 @@ void SetUpGrid(QTableWidget *grid, int columns, int columnWidth)
     grid->setSelectionBehavior(QAbstractItemView::SelectRows);
     grid->setSelectionMode(QAbstractItemView::SingleSelection);
     grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // Whole rows are selected with the arrows; Tab goes on to the next control
+    // (the dialog's buttons) instead of wrapping round the cells for ever.
+    grid->setTabKeyNavigation(false);
     grid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     grid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     grid->setItemDelegate(new FixedRowDelegate(grid));

@@ -1,6 +1,7 @@
 #include "transfer/prx54.h"
 
 #include "common/portbox.h"
+#include "common/dialogbuttons.h"
 #include "common/dialogs.h"
 #include "common/exceptiondisplay.h"
 #include "common/lang.h"
@@ -69,10 +70,10 @@ TPRx54ProgForm::TPRx54ProgForm(QWidget *parent) : QDialog(parent)
     BitBtn1 = new QPushButton(this);
     BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
     BitBtn1->setGeometry(8, 460, 140, 30);
-    BitBtn1->setDefault(true);
     BitBtn2 = new QPushButton(this);
     BitBtn2->setObjectName(QStringLiteral("BitBtn2"));
     BitBtn2->setGeometry(164, 460, 100, 30);
+    SetDialogButtons(*this, BitBtn1);
     connect(BitBtn1, &QPushButton::clicked, this, &TPRx54ProgForm::BitBtn1Click);
     connect(BitBtn2, &QPushButton::clicked, this, &QDialog::reject);
 }

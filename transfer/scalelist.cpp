@@ -1,6 +1,7 @@
 #include "transfer/scalelist.h"
 
 #include "common/portbox.h"
+#include "common/dialogbuttons.h"
 #include "common/dialogs.h"
 #include "common/exceptiondisplay.h"
 #include "common/lang.h"
@@ -55,6 +56,7 @@ TScaleListForm::TScaleListForm(QWidget *parent) : QDialog(parent)
     LoadBtn = button("LoadBtn", 216, 360);
     DelBtn = button("DelBtn", 8, 398);
     BitBtn2 = button("BitBtn2", 216, 398);
+    SetDialogButtons(*this, nullptr);
     DelBtn->setEnabled(false);
     LoadBtn->setEnabled(false);
     connect(BitBtn1, &QPushButton::clicked, this, &TScaleListForm::BitBtn1Click);

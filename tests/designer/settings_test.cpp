@@ -7,6 +7,9 @@
 #include <QComboBox>
 #include <QSettings>
 #include <QAction>
+#include <QGuiApplication>
+#include <QScreen>
+#include <limits>
 
 namespace {
 
@@ -131,17 +134,32 @@ INSTANTIATE_TEST_SUITE_P(Cases, StoredValues,
                                            StoredCase{"OtherPanel", "0", 0, "7", alRight}),
                          [](const auto &info) { return std::string(info.param.name); });
 
-TEST_F(SettingsTest, AWindowOffEveryScreenComesBackOnTheFirst)
+TEST_F(SettingsTest, AWindowOffEveryScreenComesBackWholeOnOne)
 {
     Store("Window/Left", 30000);
     Store("Window/Top", -5000);
     TMainForm &f = Start();
-    EXPECT_EQ(f.pos(), QPoint(0, 0));
-    EXPECT_EQ(KeepOnScreen({QPoint(1010, 144), QSize(874, 802)}, {{0, 0, 1024, 768}}), QPoint(0, 0))
-        << "only 14 pixels of its title on the screen";
-    EXPECT_EQ(KeepOnScreen({QPoint(-400, 10), QSize(874, 802)}, {{0, 0, 1024, 768}}), QPoint(-400, 10));
-    EXPECT_EQ(KeepOnScreen({QPoint(2000, 10), QSize(874, 802)}, {{0, 0, 1024, 768}, {1024, 0, 1920, 1080}}),
-              QPoint(2000, 10));
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    // Moved no further than needed: to the right edge, at the top.
+    EXPECT_EQ(f.pos(), QPoint(screen.right() + 1 - f.width(), 0));
+    EXPECT_TRUE(screen.contains(f.frameGeometry()));
+
+    const QRect small(0, 0, 1024, 768), wide(1024, 0, 1920, 1080);
+    EXPECT_EQ(FitOnScreen(1010, 144, 874, 802, {small}), QRect(150, 0, 874, 768))
+        << "moved left and up, shrunk only in height";
+    EXPECT_EQ(FitOnScreen(-400, 10, 874, 702, {small}), QRect(0, 10, 874, 702));
+    EXPECT_EQ(FitOnScreen(2000, 10, 874, 802, {small, wide}), QRect(2000, 10, 874, 802)) << "wholly on the second";
+    EXPECT_EQ(FitOnScreen(600, 10, 874, 702, {small, wide}), QRect(600, 10, 874, 702)) << "across both is whole";
+    EXPECT_EQ(FitOnScreen(600, 10, 874, 802, {small, wide}), QRect(1024, 10, 874, 802))
+        << "too high for the first: onto the second, which holds most of it";
+    EXPECT_EQ(FitOnScreen(5000, -3000, 800, 600, {small, wide}), QRect(2144, 0, 800, 600)) << "the nearest";
+    EXPECT_EQ(FitOnScreen(std::numeric_limits<int>::min(), std::numeric_limits<int>::max(),
+                          std::numeric_limits<int>::max(), std::numeric_limits<int>::max(), {small, wide}),
+              small)
+        << "the nearest, with no overflow";
+    EXPECT_EQ(FitOnScreen(10, 10, 0, -5, {small}), QRect(10, 10, 1, 1));
+    EXPECT_EQ(FitOnScreen(10, 10, std::numeric_limits<int>::max(), 100, {}), QRect(10, 10, 1 << 24, 100))
+        << "no screen: kept, its size limited";
 }
 
 } // namespace

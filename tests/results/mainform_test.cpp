@@ -19,6 +19,8 @@
 #include <QPushButton>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
+#include <algorithm>
+#include <functional>
 #include <memory>
 
 namespace {
@@ -109,11 +111,14 @@ TEST_F(MainFormTest, StartsEmptyWithDefaults)
     EXPECT_EQ(f.ResTree->topLevelItemCount(), 0);
     EXPECT_EQ(f.FileCount, 0);
     EXPECT_FALSE(f.Modified);
-    EXPECT_EQ(f.windowTitle(), QString::fromUtf8("Результаты измерений"));
+    // The language's caption and the open dialog's file name, none yet.
+    EXPECT_EQ(f.windowTitle(), QString::fromUtf8("Результаты измерения "));
     EXPECT_FALSE(f.MainMenu->isHidden());
     EXPECT_TRUE(f.MainMenuEng->isHidden());
     EXPECT_EQ(f.PortGroupBox->title(), QString::fromUtf8(" Порт "));
-    EXPECT_EQ(f.width(), 838);
+    // The default size, narrower where the screen is.
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_EQ(f.width(), std::min(838, screen.width()));
     EXPECT_EQ(f.height(), 648);
     EXPECT_TRUE(f.ResMemo->isHidden());
     EXPECT_EQ(numtext::DecimalSeparator(), '.');
@@ -127,7 +132,7 @@ TEST_F(MainFormTest, SettingsRoundTrip)
     {
         TMainForm &f = Open();
         f.move(120, 80);
-        f.resize(700, 500);
+        f.resize(600, 500);
         f.EnglishItemClick();
         form.reset();
     }
@@ -135,7 +140,7 @@ TEST_F(MainFormTest, SettingsRoundTrip)
     EXPECT_EQ(s.value(QStringLiteral("Language/Value")).toString(), "English");
     EXPECT_EQ(s.value(QStringLiteral("Window/Left")).toInt(), 120);
     EXPECT_EQ(s.value(QStringLiteral("Window/Top")).toInt(), 80);
-    EXPECT_EQ(s.value(QStringLiteral("Window/Width")).toInt(), 700);
+    EXPECT_EQ(s.value(QStringLiteral("Window/Width")).toInt(), 600);
     EXPECT_EQ(s.value(QStringLiteral("Window/Height")).toInt(), 500);
     EXPECT_TRUE(s.contains(QStringLiteral("Window/MemWidth")));
 
@@ -147,7 +152,7 @@ TEST_F(MainFormTest, SettingsRoundTrip)
         EXPECT_EQ(English, QByteArray(value).toUpper() == "ENGLISH") << value;
         EXPECT_EQ(f.MainMenuEng->isHidden(), !English) << value;
         EXPECT_EQ(f.x(), 120);
-        EXPECT_EQ(f.width(), 700);
+        EXPECT_EQ(f.width(), 600);
         form.reset();
     }
 
@@ -157,8 +162,8 @@ TEST_F(MainFormTest, SettingsRoundTrip)
     s.sync();
     TMainForm &f = Open();
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
-    EXPECT_TRUE(screen.contains(f.frameGeometry().topLeft())) << f.x() << "," << f.y();
-    EXPECT_EQ(f.width(), 700);
+    EXPECT_TRUE(screen.contains(f.frameGeometry())) << f.x() << "," << f.y();
+    EXPECT_EQ(f.width(), 600);
 }
 
 TEST_F(MainFormTest, CommandLineLoadsTheFile)
@@ -203,7 +208,7 @@ TEST_F(MainFormTest, MissingFileIsReported)
     EXPECT_EQ(dialogs.messages[0].caption, QString::fromUtf8("Открыть"));
     EXPECT_EQ(dialogs.messages[0].flags, unsigned(ui::MbIconError));
     EXPECT_EQ(f.ResTree->topLevelItemCount(), 0);
-    EXPECT_EQ(f.windowTitle(), QString::fromUtf8("Результаты измерений"));
+    EXPECT_EQ(f.windowTitle(), QString::fromUtf8("Результаты измерения "));
 }
 
 TEST_F(MainFormTest, OneFileHangsUnderTheRemarkRoot)
@@ -349,7 +354,8 @@ TEST_F(MainFormTest, LanguageSwitchRebuildsTheTree)
     f.EnglishItemClick();
     EXPECT_TRUE(English);
     EXPECT_TRUE(f.Modified);
-    EXPECT_EQ(f.windowTitle(), "Measurement results - " + path);
+    // A file named on the command line went through no open dialog.
+    EXPECT_EQ(f.windowTitle(), "Measurement results ");
     EXPECT_EQ(f.PortGroupBox->title(), " Serial port ");
     EXPECT_TRUE(f.MainMenu->isHidden());
     EXPECT_FALSE(f.MainMenuEng->isHidden());
@@ -373,7 +379,7 @@ TEST_F(MainFormTest, LanguageSwitchRebuildsTheTree)
     f.RussianItemClick();
     EXPECT_EQ(qtCancel(), QString::fromUtf8("Отмена"));
     EXPECT_EQ(Root(1)->child(1)->text(0), QString::fromUtf8("Файл 2"));
-    EXPECT_EQ(f.windowTitle(), QString::fromUtf8("Результаты измерения - ") + path);
+    EXPECT_EQ(f.windowTitle(), QString::fromUtf8("Результаты измерения "));
 }
 
 TEST_F(MainFormTest, SaveQuestionFlows)
@@ -496,6 +502,41 @@ TEST_F(MainFormTest, OpenAndSave)
     EXPECT_EQ(f.windowTitle(), "Measurement results");
 }
 
+// The caption through a session: the language's form names the file last
+// chosen in the open dialog, whatever the window shows at the time.
+TEST_F(MainFormTest, CaptionAtStartOpenSaveReadClearAndLanguageSwitch)
+{
+    const QString path = Fixture(2);
+    const QString copy = Path("copy.osl3");
+    TMainForm &f = Open();
+    std::vector<std::vector<TValue>> read(ResultFileCount);
+    read[0] = {TValue{QStringLiteral("1.5"), QStringLiteral("mkm"), 0, {}}};
+    const std::pair<std::function<void()>, QString> steps[] = {
+        {[] {}, QString::fromUtf8("Результаты измерения ")}, // the start, trailing blank included
+        {[&] { f.EnglishItemClick(); }, QStringLiteral("Measurement results ")},
+        {[&] { dialogs.openPaths = {path}; f.LoadItemClick(); }, QStringLiteral("Measurement results - ") + path},
+        {[&] { f.RussianItemClick(); }, QString::fromUtf8("Результаты измерения ") + path},
+        {[&] { f.Modified = true; dialogs.savePaths = {copy}; f.SaveItemClick(); },
+         QString::fromUtf8("Результаты измерения ") + path}, // a save leaves it
+        {[&] { f.ClearItemClick(); }, QString::fromUtf8("Результаты измерений")},
+        {[&] { f.EnglishItemClick(); }, QStringLiteral("Measurement results ") + path},
+        {[&] { f.InstallReadResults(QStringLiteral("Q5-M8 v.1.2.15"), read); },
+         QStringLiteral("Measurement results - Q5-M8 v.1.2.15")},
+        {[&] { f.RussianItemClick(); }, QString::fromUtf8("Результаты измерения ") + path},
+        {[&] { dialogs.answers = {ui::IdNo}; f.LoadItemClick(); }, QString::fromUtf8("Результаты измерений")},
+        {[&] { f.EnglishItemClick(); }, QStringLiteral("Measurement results ") + path}, // kept by the cancel
+        {[&] { dialogs.openPaths = {copy}; f.LoadItemClick(); }, QStringLiteral("Measurement results - ") + copy},
+        {[&] { f.RussianItemClick(); }, QString::fromUtf8("Результаты измерения ") + copy},
+    };
+    int n = 0;
+    for (const auto &[act, caption] : steps) {
+        act();
+        EXPECT_EQ(f.windowTitle(), caption) << "step " << n;
+        ++n;
+    }
+    EXPECT_FALSE(f.Modified);
+}
+
 TEST_F(MainFormTest, ReadResultsKeepBadReadingsAndSayItOnce)
 {
     TMainForm &f = Open();
@@ -508,6 +549,8 @@ TEST_F(MainFormTest, ReadResultsKeepBadReadingsAndSayItOnce)
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0].text, "'-----' is not a valid floating point value.");
     EXPECT_EQ(dialogs.messages[0].caption, QString::fromUtf8("Результаты Q5-M8"));
+    // The read succeeded: information, not an error.
+    EXPECT_EQ(dialogs.messages[0].flags, unsigned(ui::MbOk | ui::MbIconInformation));
     EXPECT_TRUE(f.Modified);
     EXPECT_EQ(f.FileCount, ResultFileCount);
     EXPECT_EQ(f.windowTitle(), QString::fromUtf8("Результаты измерений - Q5-M8 v.1.2.15"));
@@ -518,7 +561,7 @@ TEST_F(MainFormTest, ReadResultsKeepBadReadingsAndSayItOnce)
     f.ResTree->setCurrentItem(Root(1)->child(0)->child(0));
     EXPECT_EQ(f.ResMemo->toPlainText(), "  1.  1.5  mkm\n  2.  -----  mkm");
     f.EnglishItemClick();
-    EXPECT_EQ(f.windowTitle(), "Measurement results - Q5-M8 v.1.2.15");
+    EXPECT_EQ(f.windowTitle(), "Measurement results ");
 }
 
 TEST_F(MainFormTest, MenusCarryTheirTexts)

@@ -1,0 +1,118 @@
+// Where the reader's window opens: wholly on the screen whatever its stored
+// or default place, moved and shrunk no more than needed, and what it had at
+// exit is stored. Runs on the offscreen platform's screen (800x800) and again
+// on two bench PC screens (1280x1024, 1366x768).
+#include "results/mainform.h"
+#include "common/lang.h"
+#include "tests/support/recording_dialogs.h"
+#include "tests/support/window_place.h"
+#include <QSettings>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace {
+
+struct PlaceCase {
+    const char *name;
+    // Stored [Window] values; null: not stored.
+    const char *left, *top, *width, *height;
+    // By screen: where the shown window is.
+    std::map<QString, WindowPlace> expected;
+};
+
+void PrintTo(const PlaceCase &c, std::ostream *os) { *os << c.name; }
+
+// The offscreen platform's frame is 2 pixels on each side.
+const PlaceCase Cases[] = {
+    {"FirstStart", nullptr, nullptr, nullptr, nullptr,
+     {{"800x800", {{0, 133}, {796, 648}}},
+      {"1280x1024", {{438, 133}, {838, 648}}},
+      {"1366x768", {{524, 116}, {838, 648}}}}},
+    {"StoredPlaceThatFits", "100", "50", "600", "500",
+     {{"800x800", {{100, 50}, {600, 500}}},
+      {"1280x1024", {{100, 50}, {600, 500}}},
+      {"1366x768", {{100, 50}, {600, 500}}}}},
+    {"OffTheRightAndAbove", "30000", "-5000", "838", "648",
+     {{"800x800", {{0, 0}, {796, 648}}},
+      {"1280x1024", {{438, 0}, {838, 648}}},
+      {"1366x768", {{524, 0}, {838, 648}}}}},
+    {"PartlyLeftOfTheScreen", "-400", "10", "600", "500",
+     {{"800x800", {{0, 10}, {600, 500}}},
+      {"1280x1024", {{0, 10}, {600, 500}}},
+      {"1366x768", {{0, 10}, {600, 500}}}}},
+    {"AbsurdSize", "10", "10", "2147483647", "2147483647",
+     {{"800x800", {{0, 0}, {796, 796}}},
+      {"1280x1024", {{0, 0}, {1276, 1020}}},
+      {"1366x768", {{0, 0}, {1362, 764}}}}},
+    // A value that is not a number takes its default (838 for the width), as
+    // a missing one does.
+    {"NotNumbers", "0", "zero", "abc", "500",
+     {{"800x800", {{0, 133}, {796, 500}}},
+      {"1280x1024", {{0, 133}, {838, 500}}},
+      {"1366x768", {{0, 133}, {838, 500}}}}},
+};
+
+class Placement : public ::testing::TestWithParam<PlaceCase> {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, dir.path());
+        English = false;
+    }
+    void TearDown() override
+    {
+        form.reset();
+        English = false;
+    }
+    void Store(const char *key, const char *value)
+    {
+        if (!value)
+            return;
+        QSettings s(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Ostrel"));
+        s.setValue(QStringLiteral("Window/") + QLatin1String(key), QString::fromLatin1(value));
+    }
+    TMainForm &Start()
+    {
+        form = std::make_unique<TMainForm>(QStringList{QStringLiteral("Ostrel")});
+        return *form;
+    }
+
+    QTemporaryDir dir;
+    RecordingDialogs dialogs;
+    std::unique_ptr<TMainForm> form;
+};
+
+} // namespace
+
+TEST_P(Placement, TheWindowComesBackWholeOnTheScreen)
+{
+    const PlaceCase &c = GetParam();
+    Store("Left", c.left);
+    Store("Top", c.top);
+    Store("Width", c.width);
+    Store("Height", c.height);
+    const auto expected = c.expected.find(ScreenName());
+    ASSERT_NE(expected, c.expected.end()) << "no case for the screen " << ScreenName().toStdString();
+
+    TMainForm &f = Start();
+    ASSERT_TRUE(ShowSettled(f));
+    EXPECT_EQ(PlaceOf(f), expected->second);
+    EXPECT_TRUE(WhollyOnScreen(f.frameGeometry()));
+
+    // What the window had at exit is what the next start finds.
+    const WindowPlace atExit = PlaceOf(f);
+    form.reset();
+    QSettings s(dir.filePath(QStringLiteral("Ostrel.ini")), QSettings::IniFormat);
+    EXPECT_EQ(s.value("Window/Left").toInt(), atExit.pos.x());
+    EXPECT_EQ(s.value("Window/Top").toInt(), atExit.pos.y());
+    EXPECT_EQ(s.value("Window/Width").toInt(), atExit.size.width());
+    EXPECT_EQ(s.value("Window/Height").toInt(), atExit.size.height());
+    TMainForm &again = Start();
+    ASSERT_TRUE(ShowSettled(again));
+    EXPECT_EQ(PlaceOf(again), atExit) << "nothing drifts";
+}
+
+INSTANTIATE_TEST_SUITE_P(Stored, Placement, ::testing::ValuesIn(Cases),
+                         [](const auto &info) { return std::string(info.param.name); });
