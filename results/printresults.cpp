@@ -375,7 +375,9 @@ void RenderPage(QPainter &painter, const PrintPage &page, int dpiY)
         case PrintOp::CellText:
             painter.setFont(MakePrintFont(op.font, dpiY));
             painter.setPen(QPen(Qt::black));
-            painter.drawText(op.rect, Qt::AlignCenter | Qt::TextSingleLine | Qt::TextDontClip, op.text);
+            // Clipped to its cell: a long scale name shows its middle and
+            // covers neither the page's edge nor its neighbours.
+            painter.drawText(op.rect, Qt::AlignCenter | Qt::TextSingleLine, op.text);
             break;
         case PrintOp::Frame:
             painter.setPen(QPen(Qt::black, op.penWidth, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));

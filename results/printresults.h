@@ -56,7 +56,7 @@ private:
 struct PrintOp {
     enum Kind {
         Text,      // text with its top-left corner at rect.topLeft()
-        CellText,  // text centred on one line in rect
+        CellText,  // text centred on one line in rect, clipped to it
         Frame,     // unfilled rectangle from rect.left/top to right/bottom (exclusive)
         Fill,      // black rectangle covering rect
         Line,      // horizontal line from rect.left to rect.right at rect.top
