@@ -6,9 +6,11 @@
 #include "results/printresults.h"
 #include "tests/support/recording_dialogs.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QPageRanges>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
@@ -719,16 +721,107 @@ TEST_F(PrintToPdf, ChosenPageRangeIsHonoured)
     EXPECT_TRUE(PdfText(pdf, 1).contains(U("Партия А")));
     EXPECT_TRUE(PdfText(pdf, 2).contains("File 5"));
 
-    // A range past the last page prints nothing and says so.
+    // Pages typed as "1,3": those two, not the run from 1 to 3.
     QFile::remove(pdf);
     AnswerPdf([](QPrinter &p) {
+        QPageRanges ranges;
+        ranges.addPage(1);
+        ranges.addPage(3);
         p.setPrintRange(QPrinter::PageRange);
-        p.setFromTo(5, 6);
+        p.setPageRanges(ranges);
     });
     Print(r, true, 0);
-    EXPECT_FALSE(QFile::exists(pdf));
+    ASSERT_EQ(PdfPages(pdf), 2);
+    EXPECT_TRUE(PdfText(pdf, 1).contains("File 1"));
+    EXPECT_TRUE(PdfText(pdf, 2).contains("File 5"));
+
+    // A range past the last page prints nothing and says so in an error box,
+    // in either language.
+    for (bool english : {true, false}) {
+        English = english;
+        dialogs.Clear();
+        QFile::remove(pdf);
+        AnswerPdf([](QPrinter &p) {
+            p.setPrintRange(QPrinter::PageRange);
+            p.setFromTo(5, 6);
+        });
+        Print(r, true, 0);
+        EXPECT_FALSE(QFile::exists(pdf));
+        ASSERT_EQ(dialogs.messages.size(), 1u);
+        EXPECT_EQ(dialogs.messages[0].text,
+                  english ? QString("The chosen range holds no page: the print has pages 1 to 3.")
+                          : U("В выбранном диапазоне нет страниц: в задании печати страницы с 1 по 3."));
+        EXPECT_EQ(dialogs.messages[0].caption, QCoreApplication::applicationName());
+        EXPECT_EQ(dialogs.messages[0].flags, unsigned(ui::MbOk | ui::MbIconError));
+    }
+}
+
+TEST_F(PrintToPdf, NextJobAfterAPageRangePrintsEveryPage)
+{
+    const ResultsData r = outfix::NinetyNine();
+    QPrinter printer(QPrinter::HighResolution);
+    AnswerPdf([](QPrinter &p) {
+        p.setPrintRange(QPrinter::PageRange);
+        p.setFromTo(2, 2);
+    });
+    PrintResults(nullptr, printer, r, true, 0, [] { return Fixed; });
+    ASSERT_EQ(PdfPages(pdf), 1);
+    EXPECT_TRUE(PdfText(pdf, 1).contains(U("Партия А")));
+    // The same print again, Print pressed at once: every page.
+    QPrinter::PrintRange offered = QPrinter::PageRange;
+    AnswerPdf([&offered](QPrinter &p) { offered = p.printRange(); });
+    PrintResults(nullptr, printer, r, true, 0, [] { return Fixed; });
+    EXPECT_EQ(offered, QPrinter::AllPages);
+    EXPECT_EQ(seenFrom, 1);
+    EXPECT_EQ(seenTo, 3);
+    EXPECT_EQ(PdfPages(pdf), 3);
+    EXPECT_TRUE(dialogs.messages.empty()) << dialogs.Texts().join("|").toStdString();
+}
+
+TEST_F(PrintToPdf, PagesAreCountedForThePaperChosen)
+{
+    // 25 scale groups: one page of A4, more of A6 (the table runs on).
+    ResultsData r = Many(50, 25);
+    QPrinter printer(QPrinter::HighResolution);
+    int offeredForA6 = -1;
+    const auto a6 = [&](QPrinter &p) {
+        p.setPageSize(QPageSize(QPageSize::A6));
+        offeredForA6 = dialogs.pageCounter ? dialogs.pageCounter(p) : -1;
+    };
+    AnswerPdf(a6);
+    PrintResults(nullptr, printer, r, false, NodeData(0), [] { return Fixed; });
+    EXPECT_EQ(seenTo, 1); // offered on the A4 the printer had
+    const int a6Pages = PdfPages(pdf);
+    EXPECT_GE(a6Pages, 2);
+    // What the dialog offers once A6 is picked is what comes out.
+    EXPECT_EQ(offeredForA6, a6Pages);
+
+    // The printer keeps A6: the next job offers its pages on A6, and a range
+    // is taken over the pages of that paper.
+    QFile::remove(pdf);
+    AnswerPdf([&](QPrinter &p) {
+        a6(p);
+        p.setPrintRange(QPrinter::PageRange);
+        p.setFromTo(2, 2);
+    });
+    PrintResults(nullptr, printer, r, false, NodeData(0), [] { return Fixed; });
+    EXPECT_EQ(seenTo, a6Pages);
+    ASSERT_EQ(PdfPages(pdf), 1);
+    const QString second = PdfText(pdf, 1);
+    EXPECT_TRUE(second.contains("S24")) << second.toStdString();
+    // Not the first page's rows.
+    EXPECT_FALSE(second.contains(QRegularExpression("\\bS0\\s+2\\s+1,250"))) << second.toStdString();
+
+    // A range past A6's pages names their count.
+    AnswerPdf([&](QPrinter &p) {
+        a6(p);
+        p.setPrintRange(QPrinter::PageRange);
+        p.setFromTo(a6Pages + 1, a6Pages + 1);
+    });
+    PrintResults(nullptr, printer, r, false, NodeData(0), [] { return Fixed; });
     ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_EQ(dialogs.messages[0].text, "The chosen range holds no page: the print has pages 1 to 3.");
+    EXPECT_EQ(dialogs.messages[0].text,
+              QString("The chosen range holds no page: the print has pages 1 to %1.").arg(a6Pages));
 }
 
 TEST_F(PrintToPdf, KeptPrinterOffersTheWholeJobAgain)
