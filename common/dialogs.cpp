@@ -19,7 +19,7 @@ public:
     bool InputQuery(QObject *, const QString &, const QString &, QString &) override { return false; }
     bool OpenFileName(QObject *, const FileRequest &, QString &) override { return false; }
     bool SaveFileName(QObject *, const FileRequest &, QString &) override { return false; }
-    bool PrintSetup(QObject *, QPrinter &) override { return false; }
+    bool PrintSetup(QObject *, QPrinter &, const PageCounter &) override { return false; }
     int ExecForm(QDialog &) override { return 0; } // QDialog::Rejected
 };
 

@@ -5,11 +5,16 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 class QDialog;
 class QPrinter;
 
 namespace ui {
+
+// The number of pages a print job comes to on a printer set up as given
+// (its paper, orientation, margins and resolution).
+using PageCounter = std::function<int(const QPrinter &)>;
 
 // Flags and results keep the Win32 values the program's logic was written
 // against.
@@ -45,8 +50,11 @@ public:
     // File dialogs: false when cancelled.
     virtual bool OpenFileName(QObject *owner, const FileRequest &request, QString &path) = 0;
     virtual bool SaveFileName(QObject *owner, const FileRequest &request, QString &path) = 0;
-    // The print dialog on printer (page range, file output); false when cancelled.
-    virtual bool PrintSetup(QObject *owner, QPrinter &printer) = 0;
+    // The print dialog on printer (printer, paper, page range, file output),
+    // as the caller has set it up for the job; false when cancelled. pages
+    // counts the job's pages, so that a dialog in which the user picks
+    // another paper can offer the range of that paper.
+    virtual bool PrintSetup(QObject *owner, QPrinter &printer, const PageCounter &pages) = 0;
     // Runs one of the programs' own modal forms (already filled in by its
     // caller) and returns its QDialog result (QDialog::Accepted or Rejected).
     virtual int ExecForm(QDialog &form) = 0;

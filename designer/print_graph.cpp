@@ -3,6 +3,7 @@
 #include "common/dialogs.h"
 #include "common/exceptiondisplay.h"
 #include "common/lang.h"
+#include "common/qtdialogs.h"
 #include "graph/net.h"
 #include "scale/scaledocument.h"
 
@@ -63,14 +64,6 @@ bool PrintJob::Begin()
     return true;
 }
 
-bool PrintJob::Wanted(int page) const
-{
-    if (printer_.printRange() != QPrinter::PageRange)
-        return true;
-    const int from = printer_.fromPage(), to = printer_.toPage();
-    return (from <= 0 || page >= from) && (to <= 0 || page <= to);
-}
-
 bool PrintJob::NextPage(int page)
 {
     if (printed_++ > 0 && !printer_.newPage()) {
@@ -114,7 +107,8 @@ std::unique_ptr<TNet> DrawGraphPage(QPainter &painter, const ScaleDocument &doc,
 bool PrintGraph(QWidget *owner, const ScaleDocument &doc, QPrinter &printer, const QString &title,
                 bool showProgPoints)
 {
-    if (!ui::Current().PrintSetup(owner, printer))
+    if (!ui::AskPrintJob(owner, printer, [](const QPrinter &) { return 1; }) ||
+        ui::PagesToPrint(owner, printer, 1).empty())
         return false;
     std::unique_ptr<TNet> net;
     bool ok = false;

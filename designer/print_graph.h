@@ -11,9 +11,9 @@ class ScaleDocument;
 class TNet;
 
 // One print job on a printer the print dialog has set up: starts the painter,
-// moves to each page, honours the page range the user chose, and shows a
-// clear error box (the exception display's) when the job cannot start or
-// cannot go on to a page. Ends the job when it goes.
+// moves to each page, and shows a clear error box (the exception display's)
+// when the job cannot start or cannot go on to a page. Ends the job when it
+// goes.
 class PrintJob {
 public:
     PrintJob(QWidget *owner, QPrinter &printer);
@@ -23,8 +23,6 @@ public:
 
     // Starts the job; false (after the error box) when it cannot.
     bool Begin();
-    // Page number (1-based) inside the range the user chose, or no range chosen.
-    bool Wanted(int page) const;
     // Before each printed page: a new sheet for every page but the first.
     bool NextPage(int page);
     // Finishes the job; false when the printer reports a failure.
@@ -61,8 +59,9 @@ std::unique_ptr<TNet> DrawGraphPage(QPainter &painter, const ScaleDocument &doc,
                                     bool showProgPoints, int pageWidth, int pageHeight, double dpiX);
 
 // Prints the document's graph on one page: the print dialog (through the
-// dialog seam), then the page. title is the description (ScaleEdit), also the
-// graph's title; showProgPoints follows IntervalsCheckBox. A print that cannot
-// start shows an error box; returns true when the page was printed.
+// dialog seam, offering the one page), then the page. title is the
+// description (ScaleEdit), also the graph's title; showProgPoints follows
+// IntervalsCheckBox. A print that cannot start, or a page range that leaves
+// the page out, shows an error box; returns true when the page was printed.
 bool PrintGraph(QWidget *owner, const ScaleDocument &doc, QPrinter &printer, const QString &title,
                 bool showProgPoints);

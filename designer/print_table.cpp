@@ -5,6 +5,7 @@
 #include "common/dialogs.h"
 #include "common/lang.h"
 #include "common/numtext.h"
+#include "common/qtdialogs.h"
 #include "scale/scaledocument.h"
 
 #include <QFont>
@@ -16,6 +17,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace {
 
@@ -233,6 +235,15 @@ std::vector<TablePrintPage> TablePrintLayout::Pages(const TablePrintInput &in) c
     return pages;
 }
 
+int TablePrintLayout::PageCount(const TablePrintInput &in)
+{
+    if (in.count <= 0 || !in.x || !in.y)
+        return 0;
+    constexpr std::int64_t perPage = RowsPerBlock * BlocksPerPage;
+    const std::int64_t pages = (TablePrintFirstRow(in.x[0], in.step) + in.count - 1) / perPage + 1;
+    return int(std::min<std::int64_t>(pages, std::numeric_limits<int>::max()));
+}
+
 void RenderTablePage(QPainter &painter, const TablePrintPage &page, int penWidth)
 {
     painter.save();
@@ -279,17 +290,6 @@ bool PrintTable(QWidget *owner, const ScaleDocument &doc, QPrinter &printer, con
 {
     if (doc.TableCount <= 0)
         return false;
-    printer.setDocName(TablePrintTitle(doc.YNameText, English));
-    printer.setPageOrientation(QPageLayout::Portrait);
-    PrintJob::OfferPdfFileName(printer);
-    if (!ui::Current().PrintSetup(owner, printer))
-        return false;
-
-    // The printer answers its metrics before the job starts, so the pages are
-    // laid out first and a range that holds none of them is said so.
-    const DeviceTablePrintMetrics metrics(&printer);
-    const TablePrintLayout layout(printer.width(), printer.height(), printer.logicalDpiX(), printer.logicalDpiY(),
-                                  metrics);
     TablePrintInput in;
     in.x = doc.TableX.data();
     in.y = doc.TableY.data();
@@ -300,27 +300,31 @@ bool PrintTable(QWidget *owner, const ScaleDocument &doc, QPrinter &printer, con
     in.xName = doc.XNameText;
     in.yName = doc.YNameText;
     in.english = English;
+
+    printer.setDocName(TablePrintTitle(doc.YNameText, English));
+    printer.setPageOrientation(QPageLayout::Portrait);
+    PrintJob::OfferPdfFileName(printer);
+    if (!ui::AskPrintJob(owner, printer, [&in](const QPrinter &) { return TablePrintLayout::PageCount(in); }))
+        return false;
+
+    // The printer answers its metrics before the job starts, so the pages are
+    // laid out first and a range that holds none of them is said so.
+    const DeviceTablePrintMetrics metrics(&printer);
+    const TablePrintLayout layout(printer.width(), printer.height(), printer.logicalDpiX(), printer.logicalDpiY(),
+                                  metrics);
     in.when = clock ? clock() : QDateTime::currentDateTime();
     const std::vector<TablePrintPage> pages = layout.Pages(in);
+    const std::vector<int> chosen = ui::PagesToPrint(owner, printer, int(pages.size()));
+    if (chosen.empty())
+        return false;
 
     PrintJob job(owner, printer);
-    const auto wanted = std::count_if(pages.begin(), pages.end(),
-                                      [&](const TablePrintPage &page) { return job.Wanted(page.number); });
-    if (wanted == 0) {
-        ui::Message(owner,
-                    Lang("В выбранном диапазоне нет страниц: в таблице ", "The chosen range holds no page: the table has ") +
-                        QString::number(pages.size()) + Lang(" стр.", " page(s)."),
-                    QString(), ui::MbOk | ui::MbIconWarning);
-        return false;
-    }
     if (!job.Begin())
         return false;
-    for (const TablePrintPage &page : pages) {
-        if (!job.Wanted(page.number))
-            continue;
-        if (!job.NextPage(page.number))
+    for (int number : chosen) {
+        if (!job.NextPage(number))
             return false;
-        RenderTablePage(job.Painter(), page, layout.penWidth);
+        RenderTablePage(job.Painter(), pages[std::size_t(number - 1)], layout.penWidth);
     }
     return job.End();
 }

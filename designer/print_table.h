@@ -135,6 +135,8 @@ public:
 
     // Every page of the table (none for an empty table).
     std::vector<TablePrintPage> Pages(const TablePrintInput &in) const;
+    // How many pages Pages gives, on any paper (every page holds 250 values).
+    static int PageCount(const TablePrintInput &in);
 
 private:
     const TablePrintMetrics &metrics_;
@@ -151,8 +153,9 @@ void RenderTablePage(QPainter &painter, const TablePrintPage &page, int penWidth
 int PrintHeader(QPainter &painter, int page, const TablePrintInput &in);
 
 // Prints the document's table: nothing for an empty table; else the print
-// dialog (through the dialog seam) with the job title set first, then the
-// pages the user asked for. A print that cannot start or go on to a page
+// dialog (through the dialog seam) with the job title set first and all the
+// table's pages offered, then the pages the user asked for (a choice that
+// holds none of them is said so). A print that cannot start or go on to a page
 // shows an error box; returns true when the job was printed. clock gives the
 // date of the date line (the current time when empty).
 bool PrintTable(QWidget *owner, const ScaleDocument &doc, QPrinter &printer, const PrintClock &clock = {});

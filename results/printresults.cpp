@@ -2,6 +2,7 @@
 #include "common/dialogs.h"
 #include "common/exceptiondisplay.h"
 #include "common/lang.h"
+#include "common/qtdialogs.h"
 #include "results/restree.h"
 #include "results/resstattext.h"
 
@@ -15,6 +16,7 @@
 #include <QWidget>
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace {
 
@@ -375,7 +377,9 @@ void RenderPage(QPainter &painter, const PrintPage &page, int dpiY)
         case PrintOp::CellText:
             painter.setFont(MakePrintFont(op.font, dpiY));
             painter.setPen(QPen(Qt::black));
-            painter.drawText(op.rect, Qt::AlignCenter | Qt::TextSingleLine | Qt::TextDontClip, op.text);
+            // Clipped to its cell: a long scale name shows its middle and
+            // covers neither the page's edge nor its neighbours.
+            painter.drawText(op.rect, Qt::AlignCenter | Qt::TextSingleLine, op.text);
             break;
         case PrintOp::Frame:
             painter.setPen(QPen(Qt::black, op.penWidth, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
@@ -462,46 +466,48 @@ void PrintResults(QWidget *owner, QPrinter &printer, const ResultsData &results,
         if (!name.isEmpty())
             printer.setOutputFileName(name);
     }
-    printer.setPrintRange(QPrinter::AllPages);
-    // The range the dialog offers runs over the job's pages as this printer
-    // lays them out; a page that runs on counts as a page of its own.
-    printer.setFromTo(1, int(LayoutOn(printer, results, choice, clock).size()));
-    if (!ui::Current().PrintSetup(owner, printer))
+    // The range offered runs over the job's pages as the printer lays them
+    // out; a page that runs on counts as a page of its own.
+    const ui::PageCounter count = [&](const QPrinter &p) { return int(LayoutOn(p, results, choice, clock).size()); };
+    if (!ui::AskPrintJob(owner, printer, count))
         return;
 
+    std::vector<PrintPage> pages;
+    {
+        HourglassScope hourglass;
+        // Paper and resolution may have changed in the dialog.
+        pages = LayoutOn(printer, results, choice, clock);
+    }
+    const std::vector<int> chosen = ui::PagesToPrint(owner, printer, int(pages.size()));
+    if (chosen.empty())
+        return;
     HourglassScope hourglass;
-    // Paper and resolution may have changed in the dialog.
-    const std::vector<PrintPage> pages = LayoutOn(printer, results, choice, clock);
-    int from = 1, to = int(pages.size());
-    if (printer.printRange() == QPrinter::PageRange) {
-        if (printer.fromPage() > 0)
-            from = printer.fromPage();
-        if (printer.toPage() > 0)
-            to = std::min(to, printer.toPage());
-    }
-    if (from > to) {
-        PrintError(owner, Lang("В выбранном диапазоне нет страниц: печатаются страницы с 1 по %1.",
-                               "The chosen range holds no page: the print has pages 1 to %1.")
-                              .arg(pages.size()));
-        return;
-    }
-
-    PrintPages(owner, printer, PrinterName(printer), pages, from, to);
+    PrintPages(owner, printer, PrinterName(printer), pages, chosen);
 }
 
 bool PrintPages(QWidget *owner, QPagedPaintDevice &device, const QString &deviceName,
                 const std::vector<PrintPage> &pages, int from, int to)
 {
-    from = std::max(from, 1);
-    to = std::min(to, int(pages.size()));
+    std::vector<int> numbers;
+    for (int p = std::max(from, 1); p <= std::min(to, int(pages.size())); ++p)
+        numbers.push_back(p);
+    return PrintPages(owner, device, deviceName, pages, numbers);
+}
+
+bool PrintPages(QWidget *owner, QPagedPaintDevice &device, const QString &deviceName,
+                const std::vector<PrintPage> &pages, const std::vector<int> &numbers)
+{
     const int dpiY = device.logicalDpiY();
     QPainter painter;
     if (!painter.begin(&device)) {
         PrintError(owner, Lang("Не удалось начать печать (%1).", "Printing could not start (%1).").arg(deviceName));
         return false;
     }
-    for (int p = from; p <= to; ++p) {
-        if (p > from && !device.newPage()) {
+    bool first = true;
+    for (int p : numbers) {
+        if (p < 1 || p > int(pages.size()))
+            continue;
+        if (!std::exchange(first, false) && !device.newPage()) {
             painter.end();
             PrintError(owner, Lang("Печать прервана: принтер не принял страницу %1 (%2).",
                                    "Printing stopped: the printer did not take page %1 (%2).")

@@ -56,7 +56,7 @@ private:
 struct PrintOp {
     enum Kind {
         Text,      // text with its top-left corner at rect.topLeft()
-        CellText,  // text centred on one line in rect
+        CellText,  // text centred on one line in rect, clipped to it
         Frame,     // unfilled rectangle from rect.left/top to right/bottom (exclusive)
         Fill,      // black rectangle covering rect
         Line,      // horizontal line from rect.left to rect.right at rect.top
@@ -159,9 +159,13 @@ void RenderPage(QPainter &painter, const PrintPage &page, int dpiY);
 
 PageMetrics PrinterMetrics(const QPrinter &printer);
 
-// Draws pages from..to (1-based, both included) on a paged device, one
-// device page each. A device that will not start, take the next page or
-// finish is reported in an error box naming deviceName; false then.
+// Draws the pages numbered (1-based, in order; numbers the pages do not have
+// are passed over) on a paged device, one device page each. A device that
+// will not start, take the next page or finish is reported in an error box
+// naming deviceName; false then.
+bool PrintPages(QWidget *owner, QPagedPaintDevice &device, const QString &deviceName,
+                const std::vector<PrintPage> &pages, const std::vector<int> &numbers);
+// The same for pages from..to (both included).
 bool PrintPages(QWidget *owner, QPagedPaintDevice &device, const QString &deviceName,
                 const std::vector<PrintPage> &pages, int from, int to);
 
@@ -172,9 +176,10 @@ bool PrintPages(QWidget *owner, QPagedPaintDevice &device, const QString &device
 QString PdfFileName(const QString &docName, const QString &lastFile);
 
 // The print command: asks with the print dialog through the dialog seam
-// (document name set first, the page range offered over the job's pages),
-// then prints the chosen pages. A printer that will not start or take the
-// next page is reported in an error box.
+// (document name set first, all the job's pages offered, counted for the
+// paper shown), then prints the chosen pages, counted for the paper chosen;
+// a choice that holds none of them is said so. A printer that will not start
+// or take the next page is reported in an error box.
 void PrintResults(QWidget *owner, const ResultsData &results, bool onRoot, int nodeData, PrintClock clock = {});
 // The same on a printer the caller keeps, so that the printer and paper
 // chosen in one print are offered again in the next.

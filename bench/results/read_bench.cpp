@@ -33,7 +33,7 @@ public:
     bool InputQuery(QObject *, const QString &, const QString &, QString &) override { return false; }
     bool OpenFileName(QObject *, const ui::FileRequest &, QString &) override { return false; }
     bool SaveFileName(QObject *, const ui::FileRequest &, QString &) override { return false; }
-    bool PrintSetup(QObject *, QPrinter &) override { return false; }
+    bool PrintSetup(QObject *, QPrinter &, const ui::PageCounter &) override { return false; }
     int ExecForm(QDialog &form) override { return form.exec(); }
     QStringList messages;
 

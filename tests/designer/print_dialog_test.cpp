@@ -12,7 +12,13 @@
 #include <QLineEdit>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QProcess>
+#include <QRadioButton>
+#include <QRegularExpression>
+#include <QSpinBox>
 #include <QTemporaryDir>
+
+#include <functional>
 
 #include <gtest/gtest.h>
 
@@ -60,6 +66,88 @@ TEST(PrintDialog, NamesTheJobFirstAndPrintsToTheChosenFile)
     EXPECT_TRUE(printed);
     EXPECT_TRUE(QFile::exists(target));
     EXPECT_GT(QFile(target).size(), 1000);
+}
+
+int PdfPages(const QString &pdf)
+{
+    QProcess p;
+    p.start(QStringLiteral("pdfinfo"), {pdf});
+    p.waitForFinished(30000);
+    const QRegularExpressionMatch m =
+        QRegularExpression(QStringLiteral("Pages:\\s+(\\d+)")).match(QString::fromUtf8(p.readAllStandardOutput()));
+    return m.hasMatch() ? m.captured(1).toInt() : -1;
+}
+
+// What the dialog showed of its page range when it came up.
+struct RangeShown {
+    bool all = false;
+    int from = -1, to = -1;
+};
+
+// Runs one table print through Qt's dialog: notes the range it shows, lets
+// choose change the dialog, and prints to target.
+bool PrintThroughDialog(const ScaleDocument &doc, QPrinter &printer, const QString &target, RangeShown &shown,
+                        const std::function<void(QWidget *)> &choose = {})
+{
+    bool found = false;
+    ModalWaiter waiter([&](QWidget *w) {
+        auto *all = w->findChild<QRadioButton *>("printAll");
+        auto *from = w->findChild<QSpinBox *>("from");
+        auto *to = w->findChild<QSpinBox *>("to");
+        auto *file = w->findChild<QLineEdit *>("filename");
+        found = all && from && to && file;
+        if (found) {
+            shown = {all->isChecked(), from->value(), to->value()};
+            file->setText(target);
+            if (choose)
+                choose(w);
+        }
+        qobject_cast<QDialog *>(w)->accept();
+    });
+    const bool printed = PrintTable(nullptr, doc, printer);
+    EXPECT_TRUE(waiter.Done()) << waiter.Unexpected().join(" | ").toStdString();
+    EXPECT_TRUE(found);
+    return printed;
+}
+
+// The printer stays for the run; the page range chosen in its dialog does not.
+TEST(PrintDialog, TheNextPrintOffersEveryPageAgain)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    numtext::SetDecimalSeparator(',');
+    ScaleDocument doc;
+    doc.YNameText = "T1";
+    for (int i = 0; i < 300; ++i) { // two pages
+        doc.TableX.push_back(i);
+        doc.TableY.push_back(2 * i);
+    }
+    doc.TableCount = 300;
+    doc.TableStep = 1;
+    QtDialogs qt;
+    ui::Dialogs *previous = ui::Install(&qt);
+    QPrinter printer(QPrinter::HighResolution);
+
+    RangeShown first, second;
+    const QString page2 = dir.filePath("page2.pdf"), both = dir.filePath("both.pdf");
+    EXPECT_TRUE(PrintThroughDialog(doc, printer, page2, first, [](QWidget *w) {
+        w->findChild<QRadioButton *>("printRange")->setChecked(true);
+        w->findChild<QSpinBox *>("from")->setValue(2);
+        w->findChild<QSpinBox *>("to")->setValue(2);
+    }));
+    EXPECT_TRUE(PrintThroughDialog(doc, printer, both, second));
+    ui::Install(previous);
+    numtext::SetDecimalSeparator('.');
+
+    EXPECT_TRUE(first.all);
+    EXPECT_EQ(first.from, 1);
+    EXPECT_EQ(first.to, 2);
+    EXPECT_EQ(PdfPages(page2), 1);
+    // Print pressed at once the second time: all pages, as offered.
+    EXPECT_TRUE(second.all);
+    EXPECT_EQ(second.from, 1);
+    EXPECT_EQ(second.to, 2);
+    EXPECT_EQ(PdfPages(both), 2);
 }
 
 } // namespace

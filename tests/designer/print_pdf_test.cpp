@@ -13,6 +13,7 @@
 #include <QImage>
 #include <QMap>
 #include <QPageLayout>
+#include <QPageRanges>
 #include <QPageSize>
 #include <QPainter>
 #include <QPrinter>
@@ -224,15 +225,104 @@ TEST_F(PrintPdf, PageRangeIsHonoured)
     EXPECT_TRUE(Text(pdf, 1).contains(QString::fromUtf8("стр. №2")));
     EXPECT_TRUE(Text(pdf, 2).contains(QString::fromUtf8("стр. №3")));
 
-    // A range that holds no page says so and prints nothing.
-    const QString none = Answer("none.pdf", [](QPrinter &p) {
+    // Pages typed as "1,3": those two, not the run from 1 to 3.
+    const QString apart = Answer("apart.pdf", [](QPrinter &p) {
+        QPageRanges ranges;
+        ranges.addPage(1);
+        ranges.addPage(3);
         p.setPrintRange(QPrinter::PageRange);
-        p.setFromTo(4, 9);
+        p.setPageRanges(ranges);
     });
-    EXPECT_FALSE(PrintTable(nullptr, doc, printer, [] { return When; }));
-    EXPECT_FALSE(QFile::exists(none));
-    ASSERT_EQ(rec.messages.size(), 1u);
-    EXPECT_TRUE(rec.messages[0].text.contains(QString::fromUtf8("нет страниц")));
+    ASSERT_TRUE(PrintTable(nullptr, doc, printer, [] { return When; }));
+    EXPECT_EQ(PageCount(apart), 2);
+    EXPECT_TRUE(Text(apart, 1).contains(QString::fromUtf8("стр. №1")));
+    EXPECT_TRUE(Text(apart, 2).contains(QString::fromUtf8("стр. №3")));
+
+    // A range that holds no page says so, in an error box, and prints
+    // nothing: the table and the graph alike, in both languages.
+    for (bool english : {false, true}) {
+        English = english;
+        rec.Clear();
+        const QString none = Answer("none.pdf", [](QPrinter &p) {
+            p.setPrintRange(QPrinter::PageRange);
+            p.setFromTo(4, 9);
+        });
+        EXPECT_FALSE(PrintTable(nullptr, doc, printer, [] { return When; }));
+        Answer("none.pdf", [](QPrinter &p) {
+            p.setPrintRange(QPrinter::PageRange);
+            p.setFromTo(2, 2);
+        });
+        EXPECT_FALSE(PrintGraph(nullptr, doc, printer, "t", false));
+        EXPECT_FALSE(QFile::exists(none));
+        ASSERT_EQ(rec.messages.size(), 2u);
+        const QStringList texts =
+            english ? QStringList{"The chosen range holds no page: the print has pages 1 to 3.",
+                                  "The chosen range holds no page: the print has pages 1 to 1."}
+                    : QStringList{QString::fromUtf8("В выбранном диапазоне нет страниц: в задании печати страницы с 1 по 3."),
+                                  QString::fromUtf8("В выбранном диапазоне нет страниц: в задании печати страницы с 1 по 1.")};
+        EXPECT_EQ(rec.Texts(), texts);
+        for (const RecordedMessage &m : rec.messages) {
+            EXPECT_EQ(m.caption, "Scale");
+            EXPECT_EQ(m.flags, ui::MbOk | ui::MbIconError);
+        }
+    }
+}
+
+// Each job offers all of its own pages, whatever range the last one chose.
+TEST_F(PrintPdf, NextJobAfterAPageRangePrintsEveryPage)
+{
+    QPrinter::PrintRange offered = QPrinter::PageRange;
+    int from = -1, to = -1;
+    const auto pressPrint = [&](QPrinter &p) {
+        offered = p.printRange();
+        from = p.fromPage();
+        to = p.toPage();
+    };
+    const auto onlyPage = [](int page) {
+        return [page](QPrinter &p) {
+            p.setPrintRange(QPrinter::PageRange);
+            p.setFromTo(page, page);
+        };
+    };
+
+    SetTable(0, 1, 300); // two pages
+    const QString second = Answer("second.pdf", onlyPage(2));
+    ASSERT_TRUE(PrintTable(nullptr, doc, printer, [] { return When; }));
+    EXPECT_EQ(PageCount(second), 1);
+    const QString both = Answer("both.pdf", pressPrint);
+    ASSERT_TRUE(PrintTable(nullptr, doc, printer, [] { return When; }));
+    EXPECT_EQ(offered, QPrinter::AllPages);
+    EXPECT_EQ(from, 1);
+    EXPECT_EQ(to, 2);
+    ASSERT_EQ(PageCount(both), 2);
+    EXPECT_TRUE(Text(both, 1).contains(QString::fromUtf8("стр. №1")));
+    EXPECT_TRUE(Text(both, 2).contains(QString::fromUtf8("стр. №2")));
+
+    // Page 3 of a longer table, then a table of one page.
+    SetTable(0, 1, 600);
+    Answer("third.pdf", onlyPage(3));
+    ASSERT_TRUE(PrintTable(nullptr, doc, printer, [] { return When; }));
+    SetTable(0, 1, 10);
+    const QString small = Answer("small.pdf", pressPrint);
+    ASSERT_TRUE(PrintTable(nullptr, doc, printer, [] { return When; }));
+    EXPECT_EQ(offered, QPrinter::AllPages);
+    EXPECT_EQ(to, 1);
+    EXPECT_EQ(PageCount(small), 1);
+
+    // The graph after a range of the table, and the table after the graph.
+    SetTable(0, 1, 300);
+    Answer("range.pdf", onlyPage(2));
+    ASSERT_TRUE(PrintTable(nullptr, doc, printer, [] { return When; }));
+    const QString graph = Answer("graph.pdf", pressPrint);
+    ASSERT_TRUE(PrintGraph(nullptr, doc, printer, "t", false));
+    EXPECT_EQ(offered, QPrinter::AllPages);
+    EXPECT_EQ(to, 1);
+    EXPECT_EQ(PageCount(graph), 1);
+    const QString again = Answer("again.pdf", pressPrint);
+    ASSERT_TRUE(PrintTable(nullptr, doc, printer, [] { return When; }));
+    EXPECT_EQ(to, 2);
+    EXPECT_EQ(PageCount(again), 2);
+    EXPECT_TRUE(rec.messages.empty()) << rec.Texts().join(" | ").toStdString();
 }
 
 TEST_F(PrintPdf, EmptyTableOrCancelPrintsNothing)

@@ -364,6 +364,26 @@ TEST_F(PrintTableLayout, EmptyTableHasNoPage)
 {
     TablePrintInput in = Table(0, 1, 0);
     EXPECT_TRUE(Pages(in).empty());
+    EXPECT_EQ(TablePrintLayout::PageCount(in), 0);
+}
+
+// The count the print dialog offers before any page is laid out: the pages
+// the layout gives, on any paper, wherever the first value stands.
+TEST_F(PrintTableLayout, PageCountIsThePagesLaidOut)
+{
+    struct Case {
+        double first;
+        int count;
+        int pages;
+    };
+    const Case cases[] = {{100, 1, 1},  {100, 250, 1}, {100, 251, 2}, {101, 250, 2}, {149, 201, 1},
+                          {149, 202, 2}, {1, 100, 1},  {-5, 11, 1},   {-1, 202, 2},  {0, 600, 3}};
+    for (const Case &c : cases) {
+        const TablePrintInput in = Table(c.first, 1, c.count);
+        EXPECT_EQ(TablePrintLayout::PageCount(in), c.pages) << c.first << " " << c.count;
+        EXPECT_EQ(Pages(in).size(), size_t(c.pages)) << c.first << " " << c.count;
+        EXPECT_EQ(Pages(in, 2480, 3508).size(), size_t(c.pages)) << c.first << " " << c.count;
+    }
 }
 
 } // namespace

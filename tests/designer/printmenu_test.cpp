@@ -5,6 +5,8 @@
 #include <QLineEdit>
 #include <QPrinter>
 #include <QProcess>
+#include <QRegularExpression>
+#include <functional>
 
 namespace {
 
@@ -20,13 +22,16 @@ class PrintMenuTest : public DesignerTest {
 protected:
     void SetUp() override { Start(); }
 
-    // The next print dialog answers OK with output to a PDF file.
-    QString AnswerPdf(const QString &name)
+    // The next print dialog answers OK with output to a PDF file, after
+    // choose (a page range, say) when given.
+    QString AnswerPdf(const QString &name, std::function<void(QPrinter &)> choose = {})
     {
         QString path = pdfDir.filePath(name);
-        dialogs.printSetups.push_back([path](QPrinter &printer) {
+        dialogs.printSetups.push_back([path, choose](QPrinter &printer) {
             printer.setOutputFormat(QPrinter::PdfFormat);
             printer.setOutputFileName(path);
+            if (choose)
+                choose(printer);
             return true;
         });
         return path;
@@ -58,6 +63,53 @@ TEST_F(PrintMenuTest, TheGraphCommandPrintsTheDescriptionAsTitle)
     form->PrintGraphikItemClick();
     ASSERT_TRUE(QFile::exists(pdf)) << dialogs.Texts().join(u'|').toStdString();
     EXPECT_TRUE(PdfText(pdf).contains(QStringLiteral("Thermocouple K")));
+}
+
+int PdfPages(const QString &pdf)
+{
+    QProcess p;
+    p.start(QStringLiteral("pdfinfo"), {pdf});
+    p.waitForFinished(30000);
+    const QRegularExpressionMatch m =
+        QRegularExpression(QStringLiteral("Pages:\\s+(\\d+)")).match(QString::fromUtf8(p.readAllStandardOutput()));
+    return m.hasMatch() ? m.captured(1).toInt() : -1;
+}
+
+// The window's printer stays for the run, but each print offers all of its
+// own pages: a range chosen once is not chosen again.
+TEST_F(PrintMenuTest, TheNextPrintAfterAPageRangePrintsEveryPage)
+{
+    form->MinEdit->setText(QStringLiteral("-1"));
+    form->MaxEdit->setText(QStringLiteral("301"));
+    form->StepEdit->setText(QStringLiteral("1"));
+    Add(0, 0);
+    Add(300, 300);
+    // Two pages.
+    ASSERT_GT(form->Document.TableCount, 250);
+    ASSERT_LT(form->Document.TableCount, 400);
+    const auto onlyPage = [](int page) {
+        return [page](QPrinter &p) {
+            p.setPrintRange(QPrinter::PageRange);
+            p.setFromTo(page, page);
+        };
+    };
+    const QString second = AnswerPdf(QStringLiteral("second.pdf"), onlyPage(2));
+    form->PrintTableItemClick();
+    EXPECT_EQ(PdfPages(second), 1);
+    const QString both = AnswerPdf(QStringLiteral("both.pdf"));
+    form->PrintTableItemClick();
+    EXPECT_EQ(PdfPages(both), 2);
+    // A range the graph's one page lies outside, then the graph again.
+    const QString none = AnswerPdf(QStringLiteral("none.pdf"), onlyPage(2));
+    form->PrintGraphikItemClick();
+    EXPECT_FALSE(QFile::exists(none));
+    const QString graph = AnswerPdf(QStringLiteral("graph.pdf"));
+    form->PrintGraphikItemClick();
+    EXPECT_EQ(PdfPages(graph), 1);
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text,
+              QString::fromUtf8("В выбранном диапазоне нет страниц: в задании печати страницы с 1 по 1."));
+    EXPECT_EQ(dialogs.messages[0].flags, ui::MbOk | ui::MbIconError);
 }
 
 TEST_F(PrintMenuTest, ACancelledDialogPrintsNothing)

@@ -117,12 +117,12 @@ private slots:
                 isPrintDialog = qobject_cast<QPrintDialog *>(w) != nullptr;
                 qobject_cast<QDialog *>(w)->reject();
             });
-            QVERIFY(!d.PrintSetup(nullptr, printer));
+            QVERIFY(!d.PrintSetup(nullptr, printer, {}));
             QVERIFY(waiter.Done());
         }
         QVERIFY(isPrintDialog);
         ModalWaiter waiter([&](QWidget *w) { qobject_cast<QDialog *>(w)->accept(); });
-        QVERIFY(d.PrintSetup(nullptr, printer));
+        QVERIFY(d.PrintSetup(nullptr, printer, {}));
         QVERIFY(waiter.Done());
     }
 

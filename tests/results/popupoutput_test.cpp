@@ -23,6 +23,7 @@
 #include <QTemporaryDir>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
+#include <functional>
 #include <memory>
 
 using outfix::U;
@@ -97,13 +98,17 @@ protected:
         return shown;
     }
 
-    void AnswerPdf()
+    // The next print dialog answers OK with output to a PDF file, after
+    // choose (a page range, say) when given.
+    void AnswerPdf(std::function<void(QPrinter &)> choose = {})
     {
-        dialogs.printSetups.push_back([this](QPrinter &printer) {
+        dialogs.printSetups.push_back([this, choose](QPrinter &printer) {
             printer.setOutputFormat(QPrinter::PdfFormat);
             printer.setOutputFileName(pdf);
             printer.setResolution(150);
             printer.setPageSize(QPageSize(QPageSize::A4));
+            if (choose)
+                choose(printer);
             return true;
         });
     }
@@ -198,6 +203,32 @@ TEST_F(PopupOutput, PrintActsOnTheRightClickedNode)
     EXPECT_FALSE(RightClick(Root(1)->child(0)));
     f.PrintItem->trigger();
     EXPECT_EQ(dialogs.printSetups.size(), 0u);
+}
+
+// The window's printer stays for the run, but each print offers all of its
+// own pages: a range chosen once is not chosen again.
+TEST_F(PopupOutput, TheNextPrintAfterAPageRangePrintsEveryPage)
+{
+    TMainForm &f = OpenFixture();
+    ASSERT_TRUE(RightClick(Root(0)));
+    AnswerPdf([](QPrinter &p) {
+        p.setPrintRange(QPrinter::PageRange);
+        p.setFromTo(2, 2);
+    });
+    f.PrintItem->trigger();
+    ASSERT_EQ(PdfPages(pdf), 1);
+    EXPECT_TRUE(RunTool("pdftotext", {"-layout", pdf, "-"}).contains(U("Файл 3")));
+    QFile::remove(pdf);
+    AnswerPdf();
+    f.PrintItem->trigger();
+    EXPECT_EQ(PdfPages(pdf), 2);
+    // Page 2 left over from a print of two pages, then one file of one page.
+    ASSERT_TRUE(RightClick(Root(1)->child(2)->child(0)));
+    QFile::remove(pdf);
+    AnswerPdf();
+    f.PrintItem->trigger();
+    EXPECT_EQ(PdfPages(pdf), 1);
+    EXPECT_TRUE(dialogs.messages.empty()) << dialogs.Texts().join("|").toStdString();
 }
 
 TEST_F(PopupOutput, OnlyAClickOnTheLabelCounts)

@@ -6,10 +6,13 @@
 #include "results/printresults.h"
 #include "tests/support/recording_dialogs.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QPageRanges>
 #include <QPageSize>
+#include <QPainter>
 #include <QPdfWriter>
 #include <QPrinter>
 #include <QProcess>
@@ -438,6 +441,109 @@ TEST_F(PrintLayout, EmptyFileEndsAfterTheHeadingAndNulsPrintAsBlanks)
         EXPECT_FALSE(s.contains(QChar(u'\0')));
 }
 
+// A scale name of 66 characters (a results file may hold one) and a short
+// one: one row each in the statistics table.
+ResultsData LongScaleName()
+{
+    ResultsData r;
+    r.DeviceText = "Q5-M8";
+    r.FileCount = 1;
+    outfix::SetValues(r.Files[0], {{"1.25", QString(66, u'W')}, {"2.5", "U2"}, {"-----", "U2"}});
+    return r;
+}
+
+// The page drawn on white, as the printer would take it.
+QImage Render(const PrintPage &page, const PageMetrics &m)
+{
+    QImage image(m.width, m.height, QImage::Format_RGB32);
+    image.setDotsPerMeterX(int(m.dpiX / 0.0254 + 0.5));
+    image.setDotsPerMeterY(int(m.dpiY / 0.0254 + 0.5));
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    RenderPage(painter, page, m.dpiY);
+    return image;
+}
+
+// The pixels that differ between two images within rows top..bottom, outside
+// the rectangle inside (none when the two differ only there), and how many
+// differ inside it.
+struct Ink {
+    int outside = 0;
+    int inside = 0;
+    QPoint firstOutside{-1, -1};
+};
+Ink Differences(const QImage &a, const QImage &b, int top, int bottom, const QRect &inside)
+{
+    Ink ink;
+    for (int y = std::max(0, top); y <= std::min(bottom, a.height() - 1); ++y) {
+        const auto *pa = reinterpret_cast<const QRgb *>(a.constScanLine(y));
+        const auto *pb = reinterpret_cast<const QRgb *>(b.constScanLine(y));
+        for (int x = 0; x < a.width(); ++x) {
+            if (pa[x] == pb[x])
+                continue;
+            if (inside.contains(x, y)) {
+                ++ink.inside;
+            } else if (ink.outside++ == 0) {
+                ink.firstOutside = QPoint(x, y);
+            }
+        }
+    }
+    return ink;
+}
+
+TEST_F(PrintLayout, CellTextsStayInsideTheirCells)
+{
+    // A4 and A6 at 150 dpi, where the long name is far wider than its cell
+    // and the Russian heads are wider than theirs on A6.
+    const PageMetrics pages[] = {{1240, 1754, 150, 150}, {620, 874, 150, 150}};
+    for (const PageMetrics &m : pages) {
+        for (bool english : {false, true}) {
+            English = english;
+            QImage probe(1, 1, QImage::Format_RGB32);
+            const DeviceMeasurer measurer(&probe, m.dpiY);
+            const ResultsPageLayout layout(m, measurer, [] { return Fixed; });
+            const FileLayout file = layout.LayoutFile(LongScaleName(), 0, -1);
+            ASSERT_EQ(file.pages.size(), 1u);
+            const PrintPage &page = file.pages[0];
+            const QString where = QString("%1 px wide, %2").arg(m.width).arg(english ? "en" : "ru");
+
+            std::vector<size_t> cells;
+            int top = m.height, bottom = 0;
+            for (size_t i = 0; i < page.ops.size(); ++i) {
+                const PrintOp &op = page.ops[i];
+                if (op.kind != PrintOp::CellText)
+                    continue;
+                cells.push_back(i);
+                top = std::min(top, op.rect.top());
+                bottom = std::max(bottom, op.rect.bottom());
+                // The cell lies on the page, the frame around it.
+                EXPECT_GE(op.rect.left(), 0) << where.toStdString();
+                EXPECT_LT(op.rect.right(), m.width) << where.toStdString();
+            }
+            ASSERT_EQ(cells.size(), 15u);
+            const PrintOp &name = page.ops[cells[5]];
+            ASSERT_EQ(name.text, QString(66, u'W'));
+            EXPECT_GT(measurer.Extent(name.font, name.text).width(), 3 * name.rect.width());
+
+            // Each text changes pixels of its own cell and of no other: the
+            // page with it against the page without it.
+            const QImage whole = Render(page, m);
+            const int rowHeight = name.rect.height();
+            for (size_t i : cells) {
+                PrintPage without = page;
+                without.ops[i].text.clear();
+                const Ink ink = Differences(whole, Render(without, m), top - rowHeight, bottom + rowHeight,
+                                            page.ops[i].rect);
+                const QString cell = where + ", cell \"" + page.ops[i].text + "\"";
+                EXPECT_GT(ink.inside, 0) << cell.toStdString();
+                EXPECT_EQ(ink.outside, 0) << cell.toStdString() << " first at " << ink.firstOutside.x() << ","
+                                          << ink.firstOutside.y() << " cell " << page.ops[i].rect.left() << ".."
+                                          << page.ops[i].rect.right();
+            }
+        }
+    }
+}
+
 TEST(PrintChoiceTest, DecidedByTheNodeNumber)
 {
     ResultsData r = outfix::NinetyNine();
@@ -615,16 +721,107 @@ TEST_F(PrintToPdf, ChosenPageRangeIsHonoured)
     EXPECT_TRUE(PdfText(pdf, 1).contains(U("Партия А")));
     EXPECT_TRUE(PdfText(pdf, 2).contains("File 5"));
 
-    // A range past the last page prints nothing and says so.
+    // Pages typed as "1,3": those two, not the run from 1 to 3.
     QFile::remove(pdf);
     AnswerPdf([](QPrinter &p) {
+        QPageRanges ranges;
+        ranges.addPage(1);
+        ranges.addPage(3);
         p.setPrintRange(QPrinter::PageRange);
-        p.setFromTo(5, 6);
+        p.setPageRanges(ranges);
     });
     Print(r, true, 0);
-    EXPECT_FALSE(QFile::exists(pdf));
+    ASSERT_EQ(PdfPages(pdf), 2);
+    EXPECT_TRUE(PdfText(pdf, 1).contains("File 1"));
+    EXPECT_TRUE(PdfText(pdf, 2).contains("File 5"));
+
+    // A range past the last page prints nothing and says so in an error box,
+    // in either language.
+    for (bool english : {true, false}) {
+        English = english;
+        dialogs.Clear();
+        QFile::remove(pdf);
+        AnswerPdf([](QPrinter &p) {
+            p.setPrintRange(QPrinter::PageRange);
+            p.setFromTo(5, 6);
+        });
+        Print(r, true, 0);
+        EXPECT_FALSE(QFile::exists(pdf));
+        ASSERT_EQ(dialogs.messages.size(), 1u);
+        EXPECT_EQ(dialogs.messages[0].text,
+                  english ? QString("The chosen range holds no page: the print has pages 1 to 3.")
+                          : U("В выбранном диапазоне нет страниц: в задании печати страницы с 1 по 3."));
+        EXPECT_EQ(dialogs.messages[0].caption, QCoreApplication::applicationName());
+        EXPECT_EQ(dialogs.messages[0].flags, unsigned(ui::MbOk | ui::MbIconError));
+    }
+}
+
+TEST_F(PrintToPdf, NextJobAfterAPageRangePrintsEveryPage)
+{
+    const ResultsData r = outfix::NinetyNine();
+    QPrinter printer(QPrinter::HighResolution);
+    AnswerPdf([](QPrinter &p) {
+        p.setPrintRange(QPrinter::PageRange);
+        p.setFromTo(2, 2);
+    });
+    PrintResults(nullptr, printer, r, true, 0, [] { return Fixed; });
+    ASSERT_EQ(PdfPages(pdf), 1);
+    EXPECT_TRUE(PdfText(pdf, 1).contains(U("Партия А")));
+    // The same print again, Print pressed at once: every page.
+    QPrinter::PrintRange offered = QPrinter::PageRange;
+    AnswerPdf([&offered](QPrinter &p) { offered = p.printRange(); });
+    PrintResults(nullptr, printer, r, true, 0, [] { return Fixed; });
+    EXPECT_EQ(offered, QPrinter::AllPages);
+    EXPECT_EQ(seenFrom, 1);
+    EXPECT_EQ(seenTo, 3);
+    EXPECT_EQ(PdfPages(pdf), 3);
+    EXPECT_TRUE(dialogs.messages.empty()) << dialogs.Texts().join("|").toStdString();
+}
+
+TEST_F(PrintToPdf, PagesAreCountedForThePaperChosen)
+{
+    // 25 scale groups: one page of A4, more of A6 (the table runs on).
+    ResultsData r = Many(50, 25);
+    QPrinter printer(QPrinter::HighResolution);
+    int offeredForA6 = -1;
+    const auto a6 = [&](QPrinter &p) {
+        p.setPageSize(QPageSize(QPageSize::A6));
+        offeredForA6 = dialogs.pageCounter ? dialogs.pageCounter(p) : -1;
+    };
+    AnswerPdf(a6);
+    PrintResults(nullptr, printer, r, false, NodeData(0), [] { return Fixed; });
+    EXPECT_EQ(seenTo, 1); // offered on the A4 the printer had
+    const int a6Pages = PdfPages(pdf);
+    EXPECT_GE(a6Pages, 2);
+    // What the dialog offers once A6 is picked is what comes out.
+    EXPECT_EQ(offeredForA6, a6Pages);
+
+    // The printer keeps A6: the next job offers its pages on A6, and a range
+    // is taken over the pages of that paper.
+    QFile::remove(pdf);
+    AnswerPdf([&](QPrinter &p) {
+        a6(p);
+        p.setPrintRange(QPrinter::PageRange);
+        p.setFromTo(2, 2);
+    });
+    PrintResults(nullptr, printer, r, false, NodeData(0), [] { return Fixed; });
+    EXPECT_EQ(seenTo, a6Pages);
+    ASSERT_EQ(PdfPages(pdf), 1);
+    const QString second = PdfText(pdf, 1);
+    EXPECT_TRUE(second.contains("S24")) << second.toStdString();
+    // Not the first page's rows.
+    EXPECT_FALSE(second.contains(QRegularExpression("\\bS0\\s+2\\s+1,250"))) << second.toStdString();
+
+    // A range past A6's pages names their count.
+    AnswerPdf([&](QPrinter &p) {
+        a6(p);
+        p.setPrintRange(QPrinter::PageRange);
+        p.setFromTo(a6Pages + 1, a6Pages + 1);
+    });
+    PrintResults(nullptr, printer, r, false, NodeData(0), [] { return Fixed; });
     ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_EQ(dialogs.messages[0].text, "The chosen range holds no page: the print has pages 1 to 3.");
+    EXPECT_EQ(dialogs.messages[0].text,
+              QString("The chosen range holds no page: the print has pages 1 to %1.").arg(a6Pages));
 }
 
 TEST_F(PrintToPdf, KeptPrinterOffersTheWholeJobAgain)
@@ -784,6 +981,46 @@ TEST_F(PrintToPdf, LongListContinuesOnASecondPage)
                 dark += qGray(img.pixel(x, y)) < 128;
         EXPECT_GT(dark, 500) << name;
     }
+}
+
+TEST_F(PrintToPdf, LongScaleNameIsClippedToItsCellOnPaper)
+{
+    // On A6 at 300 dpi the page with the long name and the page with no name
+    // in its cell differ only inside that cell.
+    const auto a6 = [](QPrinter &p) { p.setPageSize(QPageSize(QPageSize::A6)); };
+    const ResultsData named = LongScaleName();
+    ResultsData unnamed = named;
+    unnamed.Files[0].Scales[0].clear();
+    QImage pages[2];
+    for (int i = 0; i < 2; ++i) {
+        AnswerPdf(a6);
+        Print(i == 0 ? named : unnamed, false, NodeData(0));
+        ASSERT_EQ(PdfPages(pdf), 1);
+        const QString png = dir.filePath(QString("cell%1").arg(i));
+        RunTool("pdftoppm", {"-r", "300", "-png", "-singlefile", pdf, png});
+        pages[i] = QImage(png + ".png").convertToFormat(QImage::Format_RGB32);
+        ASSERT_FALSE(pages[i].isNull());
+    }
+    ASSERT_EQ(pages[0].size(), pages[1].size());
+
+    // The cell where the printer put it: the layout on the same paper,
+    // moved by the page's margins.
+    QPrinter same(QPrinter::HighResolution);
+    same.setOutputFormat(QPrinter::PdfFormat);
+    same.setOutputFileName(dir.filePath("unused.pdf"));
+    same.setResolution(300);
+    a6(same);
+    const PageMetrics m = PrinterMetrics(same);
+    const DeviceMeasurer measurer(&same, m.dpiY);
+    const FileLayout file = ResultsPageLayout(m, measurer, [] { return Fixed; }).LayoutFile(named, 0, -1);
+    const PrintOp *name = FindText(file.pages.at(0), QString(66, u'W'));
+    ASSERT_NE(name, nullptr);
+    // Two pixels of slack for the smoothing at the cell's edge.
+    const QRect cell = name->rect.translated(same.pageLayout().paintRectPixels(300).topLeft()).adjusted(-2, -2, 2, 2);
+    const Ink ink = Differences(pages[0], pages[1], 0, pages[0].height() - 1, cell);
+    EXPECT_GT(ink.inside, 100);
+    EXPECT_EQ(ink.outside, 0) << "first at " << ink.firstOutside.x() << "," << ink.firstOutside.y() << ", cell "
+                              << cell.left() << ".." << cell.right() << " x " << cell.top() << ".." << cell.bottom();
 }
 
 } // namespace

@@ -46,8 +46,9 @@ bool RecordingDialogs::SaveFileName(QObject *, const ui::FileRequest &request, Q
     return Take(savePaths, path);
 }
 
-bool RecordingDialogs::PrintSetup(QObject *, QPrinter &printer)
+bool RecordingDialogs::PrintSetup(QObject *, QPrinter &printer, const ui::PageCounter &pages)
 {
+    pageCounter = pages;
     if (printSetups.empty())
         return false;
     auto answer = std::move(printSetups.front());

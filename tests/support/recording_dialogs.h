@@ -26,6 +26,9 @@ public:
     // Next print dialogs: each sets up the printer (e.g. PDF output) and
     // answers; empty: cancelled.
     std::deque<std::function<bool(QPrinter &)>> printSetups;
+    // The page counter of the print dialog that runs (or ran last): an answer
+    // calls it to see what a dialog offers for the paper it picked.
+    ui::PageCounter pageCounter;
     // Next program forms: each drives the shown form (fills it, clicks its
     // buttons) and returns the result ExecForm gives; empty: rejected.
     std::deque<std::function<int(QDialog &)>> forms;
@@ -35,7 +38,7 @@ public:
     bool InputQuery(QObject *owner, const QString &caption, const QString &prompt, QString &value) override;
     bool OpenFileName(QObject *owner, const ui::FileRequest &request, QString &path) override;
     bool SaveFileName(QObject *owner, const ui::FileRequest &request, QString &path) override;
-    bool PrintSetup(QObject *owner, QPrinter &printer) override;
+    bool PrintSetup(QObject *owner, QPrinter &printer, const ui::PageCounter &pages) override;
     int ExecForm(QDialog &form) override;
 
     // Texts of the recorded messages, in order.
