@@ -1,4 +1,6 @@
 #include "common/dialogs.h"
+#include "common/lang.h"
+#include <QFileInfo>
 
 namespace ui {
 namespace {
@@ -35,6 +37,25 @@ Dialogs *Install(Dialogs *d)
     Dialogs *previous = current == &defaultDialogs ? nullptr : current;
     current = d ? d : &defaultDialogs;
     return previous;
+}
+
+bool SaveFileNameCreating(QObject *owner, FileRequest request, QString &path)
+{
+    for (;;) {
+        if (!Current().SaveFileName(owner, request, path))
+            return false;
+        if (!request.defaultSuffix.isEmpty() && QFileInfo(path).suffix().isEmpty())
+            path += u'.' + request.defaultSuffix;
+        // The dialog asks before replacing a file; before creating one we ask.
+        if (QFileInfo::exists(path))
+            return true;
+        const QString text = path + Lang("\nЭтот файл не существует.\nСоздать файл?",
+                                         "\nThis file does not exist.\nCreate the file?");
+        const QString caption = request.title.isEmpty() ? Lang("Сохранить как", "Save As") : request.title;
+        if (Message(owner, text, caption, MbYesNo | MbIconWarning) == IdYes)
+            return true;
+        request.initialPath = path;
+    }
 }
 
 } // namespace ui

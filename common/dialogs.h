@@ -67,6 +67,13 @@ Dialogs &Current();
 // Installs d (not owned) and returns the previous one; null restores the default.
 Dialogs *Install(Dialogs *d);
 
+// The save dialog that asks before creating a file: when the chosen name
+// (with the default extension added where it has none) names no file yet, a
+// Yes/No box asks "<path>\nThis file does not exist.\nCreate the file?"
+// under the dialog's title ("Save As" without one); No shows the dialog
+// again at that name. False when the dialog was cancelled.
+bool SaveFileNameCreating(QObject *owner, FileRequest request, QString &path);
+
 // Short forms.
 inline int Message(QObject *owner, const QString &text, const QString &caption, unsigned flags)
 {

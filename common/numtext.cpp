@@ -29,6 +29,7 @@ struct Decimal {
     int exponent = 0;
 };
 
+// significant <= 0: the fewest digits that read back as the same double.
 Decimal ToDecimal(double value, int significant)
 {
     Decimal d;
@@ -36,7 +37,9 @@ Decimal ToDecimal(double value, int significant)
     if (value == 0)
         return d;
     char buf[64];
-    auto r = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific, significant - 1);
+    auto r = significant > 0
+                 ? std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific, significant - 1)
+                 : std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific);
     std::string s(buf, r.ptr);
     size_t e = s.find('e');
     std::string mant = s.substr(0, e);
@@ -185,14 +188,15 @@ int StrToInt(const QString &text)
 
 QString IntToStr(long long value) { return QString::number(value); }
 
-QString FloatToStr(double value)
+namespace {
+
+// The general layout of significant digits: plain from 0,0001 up to 15
+// integer digits, mantissa and exponent beyond.
+QString GeneralText(const Decimal &d, bool negative)
 {
-    if (!std::isfinite(value))
-        return SpecialText(value);
-    Decimal d = ToDecimal(value, 15);
     if (d.digits.empty())
         return QStringLiteral("0");
-    std::string out = value < 0 ? "-" : "";
+    std::string out = negative ? "-" : "";
     const char sep = gSeparator;
     if (d.exponent > 15 || d.exponent < -3) {
         out += d.digits[0];
@@ -218,6 +222,21 @@ QString FloatToStr(double value)
         }
     }
     return QString::fromLatin1(out.c_str());
+}
+
+} // namespace
+
+QString FloatToStr(double value)
+{
+    if (!std::isfinite(value))
+        return SpecialText(value);
+    const QString text = GeneralText(ToDecimal(value, 15), value < 0);
+    // Next to the largest double, 15 digits round up past it and the text
+    // would no longer read; there the shortest exact digits are written.
+    double back;
+    if (TryStrToFloat(text, back))
+        return text;
+    return GeneralText(ToDecimal(value, 0), value < 0);
 }
 
 namespace {

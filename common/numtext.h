@@ -28,7 +28,10 @@ int StrToInt(const QString &text); // throws EConvertError ("'x' is not a valid 
 QString IntToStr(long long value);
 
 // General format, 15 significant digits, shortest form: 12.34 -> "12,34",
-// 1e20 -> "1E20", 1e-7 -> "1E-7", 0.0001 -> "0,0001".
+// 1e20 -> "1E20", 1e-7 -> "1E-7", 0.0001 -> "0,0001". The text always reads
+// back through StrToFloat: where 15 digits would round past the largest
+// double, the digits that give the value exactly are written instead
+// (1.7976931348623157e308 -> "1,7976931348623157E308").
 QString FloatToStr(double value);
 
 // Format patterns: '0' digit, '#' optional digit, '.' decimal separator (the

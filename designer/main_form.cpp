@@ -21,7 +21,6 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QFileInfo>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -618,20 +617,9 @@ void TMainForm::SaveItemClick() { SaveToChosenFile(); }
 
 bool TMainForm::SaveToChosenFile()
 {
-    ui::FileRequest request{QString(), SaveDialogFilter, QStringLiteral("scl3"), QString()};
     QString path;
-    for (;;) {
-        if (!ui::Current().SaveFileName(this, request, path))
-            return false;
-        // The dialog asks before replacing a file; before creating one we ask.
-        if (QFileInfo::exists(path))
-            break;
-        const QString text = path + Lang("\nЭтот файл не существует.\nСоздать файл?",
-                                         "\nThis file does not exist.\nCreate the file?");
-        if (ui::Message(this, text, Lang("Сохранить как", "Save As"), ui::MbYesNo | ui::MbIconWarning) == ui::IdYes)
-            break;
-        request.initialPath = path;
-    }
+    if (!ui::SaveFileNameCreating(this, {QString(), SaveDialogFilter, QStringLiteral("scl3"), QString()}, path))
+        return false;
     ControlsToDocument();
     SaveScaleFile(path, Document);
     setWindowTitle(Lang("Шкала - ", "Scale - ") + path);

@@ -28,9 +28,9 @@ void CopyFileA(QStringList &list, const ResultsData &results, int file)
         for (int g = 0; g < groups; ++g) {
             add(QStringLiteral("    ") + r.Scales[g]);
             add(Lang("         Измерений ", "         Count ") + QString::number(r.SCount[g]));
-            add(Lang("         Минимум ", "         Minimum ") + StatisticText(r, g, r.SMin[g]));
-            add(Lang("         Максимум ", "         Maximum ") + StatisticText(r, g, r.SMax[g]));
-            add(Lang("         Среднее ", "         Average ") + StatisticText(r, g, r.SMx[g]));
+            add(Lang("         Минимум ", "         Minimum ") + StatisticText(r, g, Statistic::Min));
+            add(Lang("         Максимум ", "         Maximum ") + StatisticText(r, g, Statistic::Max));
+            add(Lang("         Среднее ", "         Average ") + StatisticText(r, g, Statistic::Mean));
         }
     }
     const int values = std::min(r.ValuesCount, MaxValues);

@@ -362,10 +362,8 @@ bool TMainForm::SaveResults()
     request.defaultSuffix = QString::fromLatin1(ResultsFileExtension);
     request.initialPath = QCoreApplication::applicationDirPath();
     QString path;
-    if (!ui::Current().SaveFileName(this, request, path))
+    if (!ui::SaveFileNameCreating(this, request, path))
         return false;
-    if (QFileInfo(path).suffix().isEmpty())
-        path += u'.' + QString::fromLatin1(ResultsFileExtension);
     SaveResultsFile(Results, path);
     Modified = false;
     return true;

@@ -234,8 +234,8 @@ FileLayout ResultsPageLayout::LayoutFile(const ResultsData &results, int fileInd
                 y += r;
             }
             const QString cells[5] = {file.Scales[g], QString::number(file.SCount[g]),
-                                      StatisticText(file, g, file.SMin[g]), StatisticText(file, g, file.SMax[g]),
-                                      StatisticText(file, g, file.SMx[g])};
+                                      StatisticText(file, g, Statistic::Min), StatisticText(file, g, Statistic::Max),
+                                      StatisticText(file, g, Statistic::Mean)};
             row(cells);
         }
     }

@@ -29,6 +29,33 @@ void WriteText(IniFile &ini, const QString &section, const QString &key, const Q
     ini.WriteString(section, key, FileValueText(value));
 }
 
+// A float key, each on its own: a number, or the text that stood there.
+void WriteNumber(IniFile &ini, const QString &section, const QString &key, double value, const NoNumberText &text)
+{
+    if (text)
+        WriteText(ini, section, key, *text);
+    else
+        ini.WriteFloat(section, key, value);
+}
+
+// A missing key reads as 0, as any missing number; a key that does not
+// convert reads as 0 too and keeps its text, so that a save writes it back.
+void ReadNumber(const IniFile &ini, const QString &section, const QString &key, double &value, NoNumberText &text)
+{
+    value = 0.0;
+    text.reset();
+    if (!ini.ValueExists(section, key))
+        return;
+    const QString read = ini.ReadString(section, key, QString());
+    if (!numtext::TryStrToFloat(read, value)) {
+        value = 0.0;
+        text = read;
+    }
+}
+
+const QString StatKeys[3] = {QStringLiteral("SMin"), QStringLiteral("SMax"), QStringLiteral("SMx")};
+constexpr Statistic Stats[3] = {Statistic::Min, Statistic::Max, Statistic::Mean};
+
 } // namespace
 
 QString FileValueText(const QString &text)
@@ -61,17 +88,10 @@ void SaveResultsFile(const ResultsData &data, const QString &path)
             const QString j = QString::number(g + 1);
             WriteText(ini, section, QStringLiteral("Scales") + j, f.Scales[g]);
             ini.WriteInteger(section, QStringLiteral("SCount") + j, f.SCount[g]);
-            // A group without numbers writes its statistics empty, so that
-            // it reads back without a made-up 0.
-            if (f.SNumeric[g]) {
-                ini.WriteFloat(section, QStringLiteral("SMin") + j, f.SMin[g]);
-                ini.WriteFloat(section, QStringLiteral("SMax") + j, f.SMax[g]);
-                ini.WriteFloat(section, QStringLiteral("SMx") + j, f.SMx[g]);
-            } else {
-                ini.WriteString(section, QStringLiteral("SMin") + j, QString());
-                ini.WriteString(section, QStringLiteral("SMax") + j, QString());
-                ini.WriteString(section, QStringLiteral("SMx") + j, QString());
-            }
+            // A statistic without a number is written as its text (empty for
+            // a group without numeric readings), never as a made-up 0.
+            for (int s = 0; s < 3; ++s)
+                WriteNumber(ini, section, StatKeys[s] + j, f.Stat(Stats[s], g), f.StatText(Stats[s], g));
         }
         for (int k = 0; k < values; ++k) {
             const TValue &v = f.Values[k];
@@ -79,8 +99,10 @@ void SaveResultsFile(const ResultsData &data, const QString &path)
             const int numbers = std::clamp(v.Count, 0, 2);
             WriteText(ini, section, p + QStringLiteral("_Str"), v.Str);
             ini.WriteInteger(section, p + QStringLiteral("_Count"), numbers);
-            for (int n = 0; n < numbers; ++n)
-                ini.WriteFloat(section, p + QStringLiteral("_Value") + QString::number(n + 1), v.Value[n]);
+            for (int n = 0; n < numbers; ++n) {
+                const QString key = p + QStringLiteral("_Value") + QString::number(n + 1);
+                WriteNumber(ini, section, key, v.Value[n], f.ValueText[k][n]);
+            }
             WriteText(ini, section, p + QStringLiteral("_Scale"), v.Scale);
         }
     }
@@ -112,20 +134,20 @@ int LoadResultsFile(ResultsData &data, const QString &path)
         for (int g = 0; g < f.ScalesCount; ++g) {
             const QString j = QString::number(g + 1);
             f.Scales[g] = ini.ReadString(section, QStringLiteral("Scales") + j, QStringLiteral("mkm"));
-            f.SCount[g] = std::clamp(ini.ReadInteger(section, QStringLiteral("SCount") + j, 0), 0, MaxValues);
-            const QString minKey = QStringLiteral("SMin") + j;
-            f.SNumeric[g] = !(ini.ValueExists(section, minKey) && ini.ReadString(section, minKey, QString()).isEmpty());
-            f.SMin[g] = ini.ReadFloat(section, minKey, 0.0);
-            f.SMax[g] = ini.ReadFloat(section, QStringLiteral("SMax") + j, 0.0);
-            f.SMx[g] = ini.ReadFloat(section, QStringLiteral("SMx") + j, 0.0);
+            // The count is shown as the file holds it.
+            f.SCount[g] = ini.ReadInteger(section, QStringLiteral("SCount") + j, 0);
+            for (int s = 0; s < 3; ++s)
+                ReadNumber(ini, section, StatKeys[s] + j, f.Stat(Stats[s], g), f.SText[int(Stats[s])][g]);
         }
         for (int k = 0; k < f.ValuesCount; ++k) {
             TValue &v = f.Values[k];
             const QString p = ValuePrefix(k + 1);
             v.Str = ini.ReadString(section, p + QStringLiteral("_Str"), QStringLiteral("0"));
             v.Count = std::clamp(ini.ReadInteger(section, p + QStringLiteral("_Count"), 0), 0, 2);
-            for (int n = 0; n < v.Count; ++n)
-                v.Value[n] = ini.ReadFloat(section, p + QStringLiteral("_Value") + QString::number(n + 1), 0.0);
+            for (int n = 0; n < v.Count; ++n) {
+                const QString key = p + QStringLiteral("_Value") + QString::number(n + 1);
+                ReadNumber(ini, section, key, v.Value[n], f.ValueText[k][n]);
+            }
             v.Scale = ini.ReadString(section, p + QStringLiteral("_Scale"), QStringLiteral("0"));
         }
     }

@@ -17,9 +17,11 @@ inline constexpr const char *BlankRemark = "--------------------";
 void SaveResultsFile(const ResultsData &data, const QString &path);
 
 // Reads a results file into data and returns the device kind it names
-// (DeviceKindKvr20 for "KVR-20" / "КВР-20" devices). Counts are clamped,
-// missing keys take their defaults. A file without a "Device" key gives
-// UnknownDevice and no files, and leaves the common remark as it was.
+// (DeviceKindKvr20 for "KVR-20" / "КВР-20" devices). The counts that size
+// what is read are clamped (a group's SCount is only shown and is taken as
+// it stands), missing keys take their defaults, and a float key that holds
+// no number keeps its text for the next save. A file without a "Device" key
+// gives UnknownDevice and no files, and leaves the common remark as it was.
 int LoadResultsFile(ResultsData &data, const QString &path);
 
 // The value text of a key as it must stand in the file to read back the

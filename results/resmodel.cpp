@@ -13,6 +13,18 @@ void TResFile::Clear()
     Index = index;
 }
 
+double TResFile::Stat(Statistic s, int g) const { return const_cast<TResFile *>(this)->Stat(s, g); }
+
+double &TResFile::Stat(Statistic s, int g)
+{
+    switch (s) {
+    case Statistic::Min: return SMin[g];
+    case Statistic::Max: return SMax[g];
+    case Statistic::Mean: break;
+    }
+    return SMx[g];
+}
+
 void StatisticReport::Add(const StatisticReport &other)
 {
     if (nonNumeric == 0)
@@ -84,7 +96,11 @@ StatisticReport StatisticList(TResFile &file)
         ++numeric[g];
     }
     for (int g = 0; g < groups; ++g) {
-        file.SNumeric[g] = numeric[g] > 0;
+        // A group of readings none of which is a number has a count and no
+        // minimum, maximum or mean.
+        const NoNumberText text = numeric[g] > 0 ? NoNumberText() : NoNumberText(QString());
+        for (NoNumberText(&stat)[MaxGroups] : file.SText)
+            stat[g] = text;
         if (numeric[g] > 0)
             file.SMx[g] = double(sum[g] / numeric[g]);
     }

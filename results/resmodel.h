@@ -3,6 +3,7 @@
 // values, the per-scale statistics of each file, and the short number text
 // the tree, the printout and the clipboard show statistics with.
 #include <QString>
+#include <optional>
 #include <vector>
 
 constexpr int MaxValues = 100;       // values a result file holds
@@ -16,6 +17,11 @@ constexpr int DeviceKindNormal = 0;
 constexpr int DeviceKindKvr20 = 8;
 extern int DeviceKind;
 
+// A number of a results file that is no number: the key's text where it
+// does not convert (blank, a typo, beyond the double range). The number
+// beside it then holds 0, and the text is what a save writes back.
+using NoNumberText = std::optional<QString>;
+
 // One value: the reading as the instrument showed it and the scale it was
 // measured with. Count and Value are numbers a results file may carry along;
 // a read leaves them empty.
@@ -26,22 +32,35 @@ struct TValue {
     double Value[2] = {0.0, 0.0};
 };
 
+// The three statistics of a group, in the order they are shown.
+enum class Statistic { Min, Max, Mean };
+
 // One result file of the instrument.
 struct TResFile {
     int Index = 0;        // own position in the list of files
     QString Remark;
     int ValuesCount = 0;  // 0..MaxValues
     TValue Values[MaxValues];
+    // Where a value's stored number k held no number in the file, its text.
+    NoNumberText ValueText[MaxValues][2];
     int ScalesCount = 0;  // 0..MaxGroups
     QString Scales[MaxGroups];
-    int SCount[MaxGroups] = {};   // values of the group, numeric or not
-    // False when no value of the group is a number (an overload shows dashes):
-    // the group then has a count but no minimum, maximum or mean, and SMin,
-    // SMax and SMx must not be shown (they hold 0).
-    bool SNumeric[MaxGroups] = {};
+    // Values of the group, numeric or not; from a results file, whatever it
+    // holds (only shown, never used to count anything out).
+    int SCount[MaxGroups] = {};
     double SMin[MaxGroups] = {};
     double SMax[MaxGroups] = {};
     double SMx[MaxGroups] = {};   // mean of the numeric values
+    // Each statistic that holds no number, on its own (indexed by
+    // Statistic): an empty text for a group none of whose readings is a
+    // number (an overload shows dashes), or the text a results file held
+    // there. Such a statistic shows as dashes and its double holds 0.
+    NoNumberText SText[3][MaxGroups];
+
+    double Stat(Statistic s, int g) const;
+    double &Stat(Statistic s, int g);
+    const NoNumberText &StatText(Statistic s, int g) const { return SText[int(s)][g]; }
+    bool HasNumber(Statistic s, int g) const { return !StatText(s, g).has_value(); }
 
     // Back to a new record (Index kept).
     void Clear();

@@ -1,9 +1,12 @@
 #include "results/resstattext.h"
 
-QString StatisticText(const TResFile &file, int g, double value)
+QString StatisticText(const TResFile &file, int g, Statistic which)
 {
-    // A group of overload readings only has a count and no number to show.
-    if (g >= 0 && g < MaxGroups && !file.SNumeric[g])
+    if (g < 0 || g >= MaxGroups)
+        return QString();
+    // A group of overload readings, or a file's key that held no number,
+    // has nothing to show but dashes.
+    if (!file.HasNumber(which, g))
         return QStringLiteral("---");
-    return FormatValue(value);
+    return FormatValue(file.Stat(which, g));
 }

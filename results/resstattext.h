@@ -3,6 +3,6 @@
 #include "results/resmodel.h"
 #include <QString>
 
-// The minimum, maximum or mean `value` of group g of file: FormatValue's text,
-// or dashes for a group without a numeric reading.
-QString StatisticText(const TResFile &file, int g, double value);
+// The minimum, maximum or mean of group g of file: FormatValue's text, or
+// dashes where that statistic holds no number.
+QString StatisticText(const TResFile &file, int g, Statistic which);

@@ -49,12 +49,11 @@ std::vector<TreeNode> FileNodes(const TResFile &file)
         const int data = NodeData(file.Index, g);
         TreeNode group{SingleLineText(file.Scales[g]), data, {}};
         group.children.push_back({Lang("Измерений ", "Count ") + QString::number(file.SCount[g]), data, {}});
-        // A group whose readings are none of them numbers keeps its four
-        // lines, with dashes where it has no number, as the printout and the
-        // clipboard show it.
-        group.children.push_back({Lang("Минимальное значение ", "Minimum value ") + StatisticText(file, g, file.SMin[g]), data, {}});
-        group.children.push_back({Lang("Максимальное значение ", "Maximum value ") + StatisticText(file, g, file.SMax[g]), data, {}});
-        group.children.push_back({Lang("Среднее значение ", "Average value ") + StatisticText(file, g, file.SMx[g]), data, {}});
+        // A group keeps its four lines; each statistic that holds no number
+        // shows dashes, as the printout and the clipboard show it.
+        group.children.push_back({Lang("Минимальное значение ", "Minimum value ") + StatisticText(file, g, Statistic::Min), data, {}});
+        group.children.push_back({Lang("Максимальное значение ", "Maximum value ") + StatisticText(file, g, Statistic::Max), data, {}});
+        group.children.push_back({Lang("Среднее значение ", "Average value ") + StatisticText(file, g, Statistic::Mean), data, {}});
         stats.children.push_back(std::move(group));
     }
     nodes.push_back(std::move(stats));

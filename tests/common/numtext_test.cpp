@@ -1,6 +1,7 @@
 #include "common/numtext.h"
 #include "tests/support/recording_dialogs.h"
 #include <cmath>
+#include <limits>
 #include <gtest/gtest.h>
 
 using namespace numtext;
@@ -101,6 +102,49 @@ TEST(FloatToStr, RoundTripsThroughStrToFloat)
         for (double v : {12.34, -0.001, 1e-9, 3.25e12, 99999.5, -7.0, 1e300, 0.125}) {
             double back = StrToFloat(FloatToStr(v));
             EXPECT_NEAR(back, v, std::fabs(v) * 1e-14) << v;
+        }
+    }
+}
+
+// Where 15 digits round past the largest double the text would not read;
+// there, and only there, the exact shortest digits are written. Everything
+// else keeps the 15-digit text, denormals included.
+TEST(FloatToStr, TheExtremesOfTheDoubleReadBack)
+{
+    using L = std::numeric_limits<double>;
+    struct Case {
+        double value;
+        const char *comma;
+        bool exact; // reads back as the same double
+    } cases[] = {
+        {L::max(), "1,7976931348623157E308", true},
+        {L::lowest(), "-1,7976931348623157E308", true},
+        {std::nextafter(L::max(), 0.0), "1,7976931348623155E308", true},
+        {1.79769313486231e308, "1,79769313486231E308", true}, // 15 digits do
+        {L::denorm_min(), "4,94065645841247E-324", true},
+        {-L::denorm_min(), "-4,94065645841247E-324", true},
+        {1.5e-315, "1,50000000019285E-315", true}, // the digits of the denormal itself
+        {1.2345678e-316, "1,23456777736859E-316", true},
+        // the smallest normal double keeps its 15 digits: they read back,
+        // as a number within those digits
+        {L::min(), "2,2250738585072E-308", false},
+    };
+    for (char s : {',', '.'}) {
+        Separator sep(s);
+        for (const auto &c : cases) {
+            QString want = QString::fromLatin1(c.comma);
+            if (s == '.')
+                want.replace(u',', u'.');
+            const QString text = FloatToStr(c.value);
+            EXPECT_EQ(text, want) << c.comma;
+            double back = 0;
+            ASSERT_TRUE(TryStrToFloat(text, back)) << c.comma;
+            EXPECT_TRUE(std::isfinite(back)) << c.comma;
+            if (c.exact)
+                EXPECT_EQ(back, c.value) << c.comma;
+            else
+                EXPECT_NEAR(back, c.value, std::fabs(c.value) * 1e-14) << c.comma;
+            EXPECT_EQ(FloatToStr(back), text) << c.comma << ": the text is stable";
         }
     }
 }

@@ -190,7 +190,6 @@ TEST_F(ClipboardText, NulAndLineBreaksBecomeBlanks)
     f.ScalesCount = 1;
     f.Scales[0] = QString("S") + QChar(u'\0') + "T";
     f.SCount[0] = 1;
-    f.SNumeric[0] = true;
     f.SMin[0] = f.SMax[0] = f.SMx[0] = 1.5;
     const auto text = ::ClipboardText(r, true, 0);
     ASSERT_TRUE(text.has_value());

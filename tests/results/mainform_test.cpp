@@ -393,12 +393,14 @@ TEST_F(MainFormTest, SaveQuestionFlows)
         int messages; // the question and what follows it
     };
     const QString bad = Path("no/such/dir/x.osl3");
+    // A new file is confirmed first (the second Yes).
     const Case cases[] = {
         {"cancel", {ui::IdCancel}, {}, false, 1},
         {"no", {ui::IdNo}, {}, true, 1},
         {"yes, save cancelled", {ui::IdYes}, {}, false, 1},
-        {"yes, save failed", {ui::IdYes}, {bad}, false, 2},
-        {"yes, saved", {ui::IdYes}, {Path("saved")}, true, 1},
+        {"yes, save failed", {ui::IdYes, ui::IdYes}, {bad}, false, 3},
+        {"yes, no new file, save cancelled", {ui::IdYes, ui::IdNo}, {Path("refused")}, false, 2},
+        {"yes, saved", {ui::IdYes, ui::IdYes}, {Path("saved")}, true, 2},
     };
     for (const Case &c : cases) {
         TMainForm &f = Open({QStringLiteral("Ostrel"), fixture});
@@ -415,15 +417,106 @@ TEST_F(MainFormTest, SaveQuestionFlows)
         EXPECT_EQ(f.Modified, !c.cleared) << c.name;
         EXPECT_EQ(f.FileCount, c.cleared ? 0 : 2) << c.name;
         EXPECT_EQ(f.ResTree->topLevelItemCount(), c.cleared ? 0 : 2) << c.name;
-        if (c.messages == 2) {
-            EXPECT_EQ(dialogs.messages[1].text, "Unable to write to " + bad + ".");
-            EXPECT_EQ(dialogs.messages[1].flags, unsigned(ui::MbIconError));
+        if (c.messages >= 2) {
+            EXPECT_TRUE(dialogs.messages[1].text.endsWith(QString::fromUtf8("\nЭтот файл не существует.\nСоздать файл?")))
+                << c.name;
+        }
+        if (c.messages == 3) {
+            EXPECT_EQ(dialogs.messages[2].text, "Unable to write to " + bad + ".");
+            EXPECT_EQ(dialogs.messages[2].flags, unsigned(ui::MbIconError));
         }
         form->Modified = false;
         form.reset();
     }
     // the save added the extension
     EXPECT_TRUE(QFile::exists(Path("saved.osl3")));
+    EXPECT_FALSE(QFile::exists(Path("refused.osl3")));
+}
+
+// As the designer does: a name that names no file yet is confirmed, under
+// the dialog's own title; No shows the dialog again at that name. Replacing
+// a file is the dialog's own question.
+TEST_F(MainFormTest, SaveAsksBeforeCreatingAFile)
+{
+    TMainForm &f = Open({QStringLiteral("Ostrel"), Fixture(2)});
+    f.Modified = true;
+    dialogs.Clear();
+    dialogs.savePaths = {Path("new.osl3"), Path("other")};
+    dialogs.answers = {ui::IdNo, ui::IdYes};
+    f.SaveItemClick();
+    ASSERT_EQ(dialogs.messages.size(), 2u);
+    EXPECT_EQ(dialogs.messages[0].text, Path("new.osl3") + QString::fromUtf8("\nЭтот файл не существует.\nСоздать файл?"));
+    EXPECT_EQ(dialogs.messages[0].caption, QString::fromUtf8("Сохранить результаты"));
+    EXPECT_EQ(dialogs.messages[0].flags, unsigned(ui::MbYesNo | ui::MbIconWarning));
+    EXPECT_EQ(dialogs.messages[0].owner, &f);
+    EXPECT_EQ(dialogs.messages[1].text, Path("other.osl3") + QString::fromUtf8("\nЭтот файл не существует.\nСоздать файл?"));
+    ASSERT_EQ(dialogs.fileRequests.size(), 2u);
+    EXPECT_EQ(dialogs.fileRequests[1].initialPath, Path("new.osl3"));
+    EXPECT_EQ(dialogs.fileRequests[1].title, QString::fromUtf8("Сохранить результаты"));
+    EXPECT_FALSE(QFile::exists(Path("new.osl3")));
+    EXPECT_TRUE(QFile::exists(Path("other.osl3")));
+    EXPECT_FALSE(f.Modified);
+
+    // An existing file: no further question.
+    f.Modified = true;
+    dialogs.Clear();
+    dialogs.savePaths = {Path("other.osl3")};
+    f.SaveItemClick();
+    EXPECT_TRUE(dialogs.messages.empty()) << dialogs.Texts().join('|').toStdString();
+    EXPECT_FALSE(f.Modified);
+
+    // In English, and No then a cancelled dialog saves nothing.
+    f.EnglishItemClick();
+    f.Modified = true;
+    dialogs.Clear();
+    dialogs.savePaths = {Path("english.osl3")};
+    dialogs.answers = {ui::IdNo};
+    f.SaveItemClick();
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text, Path("english.osl3") + "\nThis file does not exist.\nCreate the file?");
+    EXPECT_EQ(dialogs.messages[0].caption, "Save file");
+    EXPECT_EQ(dialogs.fileRequests.size(), 2u);
+    EXPECT_FALSE(QFile::exists(Path("english.osl3")));
+    EXPECT_TRUE(f.Modified);
+}
+
+// A results file edited by hand, with a blank minimum and counts beyond the
+// values: the window shows each key on its own, and a comment and a save
+// over the file keep every value it had.
+TEST_F(MainFormTest, HandEditedStatisticsSurviveCommentAndSave)
+{
+    const QString path = Path("hand.osl3");
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("[OstrelData]\r\nDevice=Q5-M8 v.1.2.15\r\nRemark=bench\r\nFilesCount=1\r\n"
+                   "[File1]\r\nRemark=\r\nValuesCount=2\r\nScalesCount=1\r\n"
+                   "Scales1=mkm\r\nSCount1=500\r\nSMin1=\r\nSMax1=5\r\nSMx1=3\r\n"
+                   "__1_Str=5\r\n__1_Count=0\r\n__1_Scale=mkm\r\n__2_Str=1\r\n__2_Count=0\r\n__2_Scale=mkm\r\n");
+    }
+    TMainForm &f = Open({QStringLiteral("Ostrel"), path});
+    f.show();
+    QTreeWidgetItem *mkm = Root(1)->child(1)->child(0);
+    ASSERT_EQ(mkm->text(0), "mkm");
+    EXPECT_EQ(Texts(mkm), (QStringList{QString::fromUtf8("Измерений 500"), QString::fromUtf8("Минимальное значение ---"),
+                                       QString::fromUtf8("Максимальное значение 5,000"),
+                                       QString::fromUtf8("Среднее значение 3,000")}));
+    f.ResTree->setCurrentItem(mkm);
+    EXPECT_EQ(f.ResMemo->toPlainText(), "  1.  5  mkm\n  2.  1  mkm") << "the count lists nothing beyond the values";
+
+    RightClick(Root(1)->child(1)); // the count node of the only file
+    dialogs.inputs = {QStringLiteral("checked")};
+    f.RemarkItemClick();
+    ASSERT_TRUE(f.Modified);
+    dialogs.savePaths = {path};
+    f.SaveItemClick();
+    EXPECT_FALSE(f.Modified);
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    EXPECT_TRUE(bytes.contains("[File1]\r\nRemark=checked\r\nValuesCount=2\r\nScalesCount=1\r\n"
+                               "Scales1=mkm\r\nSCount1=500\r\nSMin1=\r\nSMax1=5\r\nSMx1=3\r\n"))
+        << bytes.constData();
 }
 
 TEST_F(MainFormTest, CancelledQuestionStopsClearExitOpenAndKeepsTheMode)

@@ -37,6 +37,20 @@ ResultsData Sample()
     return r;
 }
 
+// Whether none of group g's three statistics holds a number (blank ones), or
+// all three do.
+bool NoNumbers(const TResFile &f, int g)
+{
+    for (Statistic s : {Statistic::Min, Statistic::Max, Statistic::Mean})
+        if (f.StatText(s, g) != QString())
+            return false;
+    return true;
+}
+bool AllNumbers(const TResFile &f, int g)
+{
+    return f.HasNumber(Statistic::Min, g) && f.HasNumber(Statistic::Max, g) && f.HasNumber(Statistic::Mean, g);
+}
+
 // Texts under the statistics node of the only file.
 QStringList GroupLines(const ResultsData &r, int g)
 {
@@ -73,7 +87,7 @@ TEST_P(NoNumberGroup, ShowsItsCountAndDashesEverywhere)
     const ResultsData r = Sample();
     ASSERT_EQ(r.Files[0].ScalesCount, 2);
     EXPECT_EQ(r.Files[0].SCount[1], 2);
-    EXPECT_FALSE(r.Files[0].SNumeric[1]);
+    EXPECT_TRUE(NoNumbers(r.Files[0], 1));
 
     const bool en = GetParam();
     // Tree: the group keeps its four lines.
@@ -114,8 +128,8 @@ TEST_P(NoNumberGroup, FileKeepsNoNumberAndReadsBackTheSame)
 
     ResultsData back;
     LoadResultsFile(back, path);
-    EXPECT_FALSE(back.Files[0].SNumeric[1]);
-    EXPECT_TRUE(back.Files[0].SNumeric[0]);
+    EXPECT_TRUE(NoNumbers(back.Files[0], 1));
+    EXPECT_TRUE(AllNumbers(back.Files[0], 0));
     EXPECT_EQ(GroupLines(back, 1), GroupLines(r, 1));
     EXPECT_EQ(ClipboardText(back, true, 0), ClipboardText(r, true, 0));
     EXPECT_EQ(PrintedRow(back, "OVL"), PrintedRow(r, "OVL"));
@@ -137,8 +151,52 @@ TEST_P(NoNumberGroup, FileKeepsNoNumberAndReadsBackTheSame)
     oldFile.close();
     ResultsData oldBack;
     LoadResultsFile(oldBack, dir.filePath("old.osl3"));
-    EXPECT_TRUE(oldBack.Files[0].SNumeric[0]);
+    EXPECT_TRUE(AllNumbers(oldBack.Files[0], 0));
     EXPECT_EQ(GroupLines(oldBack, 0).at(2), en ? "Minimum value 0,000" : U("Минимальное значение 0,000"));
+}
+
+// A results file edited by hand: one blank key hides nothing but itself, and
+// a count beyond the values is shown as it stands, in all three outputs.
+TEST_P(NoNumberGroup, OneKeyWithoutANumberShowsDashesAlone)
+{
+    const bool en = GetParam();
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString path = dir.filePath("hand.osl3");
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("[OstrelData]\r\nDevice=D\r\nRemark=R\r\nFilesCount=1\r\n[File1]\r\nValuesCount=1\r\n"
+                   "ScalesCount=2\r\nScales1=mkm\r\nSCount1=500\r\nSMin1=\r\nSMax1=5\r\nSMx1=3\r\n"
+                   "Scales2=OVL\r\nSCount2=-2147483648\r\nSMin2=0.5\r\nSMax2=x\r\nSMx2=1E999\r\n"
+                   "__1_Str=5\r\n__1_Count=0\r\n__1_Scale=mkm\r\n");
+    }
+    ResultsData r;
+    LoadResultsFile(r, path);
+    EXPECT_EQ(GroupLines(r, 0), (QStringList{"mkm", en ? "Count 500" : U("Измерений 500"),
+                                             en ? "Minimum value ---" : U("Минимальное значение ---"),
+                                             en ? "Maximum value 5,000" : U("Максимальное значение 5,000"),
+                                             en ? "Average value 3,000" : U("Среднее значение 3,000")}));
+    EXPECT_EQ(GroupLines(r, 1).mid(0, 3), (QStringList{"OVL", en ? "Count -2147483648" : U("Измерений -2147483648"),
+                                                       en ? "Minimum value 0,500" : U("Минимальное значение 0,500")}));
+
+    const auto text = ClipboardText(r, true, 0);
+    ASSERT_TRUE(text.has_value());
+    const QString block = en ? "    mkm\r\n         Count 500\r\n         Minimum ---\r\n"
+                               "         Maximum 5,000\r\n         Average 3,000\r\n"
+                               "    OVL\r\n         Count -2147483648\r\n         Minimum 0,500\r\n"
+                               "         Maximum ---\r\n         Average ---\r\n"
+                             : U("    mkm\r\n         Измерений 500\r\n         Минимум ---\r\n"
+                                 "         Максимум 5,000\r\n         Среднее 3,000\r\n"
+                                 "    OVL\r\n         Измерений -2147483648\r\n         Минимум 0,500\r\n"
+                                 "         Максимум ---\r\n         Среднее ---\r\n");
+    EXPECT_TRUE(text->contains(block)) << text->toStdString();
+    // The value list stops at the values, whatever the count says.
+    EXPECT_TRUE(text->endsWith("Среднее ---\r\n5\r\n") || text->endsWith("Average ---\r\n5\r\n"))
+        << text->toStdString();
+
+    EXPECT_EQ(PrintedRow(r, "mkm"), (QStringList{"mkm", "500", "---", "5,000", "3,000"}));
+    EXPECT_EQ(PrintedRow(r, "OVL"), (QStringList{"OVL", "-2147483648", "0,500", "---", "---"}));
 }
 
 INSTANTIATE_TEST_SUITE_P(Languages, NoNumberGroup, ::testing::Bool(),

@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <cmath>
+#include <limits>
 
 namespace {
 
@@ -163,7 +164,8 @@ TEST_F(ResFile, RoundTripGivesTheSameTree)
     EXPECT_EQ(Flat(back), Flat(d));
     EXPECT_EQ(back.Files[0].Values[0].Count, 2);
     EXPECT_EQ(back.Files[0].Values[0].Value[1], 1e-7);
-    EXPECT_FALSE(back.Files[0].SNumeric[1]);
+    for (Statistic st : {Statistic::Min, Statistic::Max, Statistic::Mean})
+        EXPECT_EQ(back.Files[0].StatText(st, 1), QString()) << int(st);
     EXPECT_EQ(back.Files[0].SMx[0], 6.3);
     English = true;
     EXPECT_EQ(Flat(back), Flat(d));
@@ -190,6 +192,172 @@ TEST_F(ResFile, FloatsComeBackToFifteenDigits)
     EXPECT_NEAR(back.Files[0].SMax[0], numbers[1], std::fabs(numbers[1]) * 1e-14);
     EXPECT_NEAR(back.Files[0].SMx[0], numbers[2], std::fabs(numbers[2]) * 1e-14);
     EXPECT_NEAR(back.Files[0].Values[0].Value[0], numbers[3], std::fabs(numbers[3]) * 1e-14);
+}
+
+// The largest and smallest doubles and denormals in the statistics and the
+// stored numbers come back as they were saved.
+TEST_F(ResFile, ExtremeDoublesComeBack)
+{
+    using L = std::numeric_limits<double>;
+    ResultsData d;
+    d.DeviceText = QStringLiteral("Q5-M8");
+    d.CommonRemark = QStringLiteral("limits");
+    d.FileCount = 1;
+    TResFile &f = d.Files[0];
+    AddValue(f, QStringLiteral("1"), QStringLiteral("a"));
+    AddValue(f, QStringLiteral("2"), QStringLiteral("b"));
+    StatisticList(f);
+    f.SMin[0] = L::lowest();
+    f.SMax[0] = L::max();
+    f.SMx[0] = L::denorm_min();
+    f.SMin[1] = -L::denorm_min();
+    f.SMax[1] = std::nextafter(L::max(), 0.0);
+    f.SMx[1] = 1.5e-315;
+    f.Values[0].Count = 2;
+    f.Values[0].Value[0] = L::max();
+    f.Values[0].Value[1] = L::lowest();
+    f.Values[1].Count = 2;
+    f.Values[1].Value[0] = L::denorm_min();
+    f.Values[1].Value[1] = L::min();
+    SaveResultsFile(d, Path("x.osl3"));
+    const QByteArray bytes = ReadAll(Path("x.osl3"));
+    EXPECT_TRUE(bytes.contains("SMin1=-1.7976931348623157E308\r\nSMax1=1.7976931348623157E308\r\n"
+                               "SMx1=4.94065645841247E-324\r\n")) << bytes.constData();
+    EXPECT_TRUE(bytes.contains("__1_Value1=1.7976931348623157E308\r\n__1_Value2=-1.7976931348623157E308\r\n"));
+
+    ResultsData back;
+    LoadResultsFile(back, Path("x.osl3"));
+    const TResFile &b = back.Files[0];
+    for (int g = 0; g < 2; ++g) {
+        EXPECT_EQ(b.SMin[g], f.SMin[g]) << g;
+        EXPECT_EQ(b.SMax[g], f.SMax[g]) << g;
+        EXPECT_EQ(b.SMx[g], f.SMx[g]) << g;
+    }
+    EXPECT_EQ(b.Values[0].Value[0], L::max());
+    EXPECT_EQ(b.Values[0].Value[1], L::lowest());
+    EXPECT_EQ(b.Values[1].Value[0], L::denorm_min());
+    // The smallest normal double keeps the 15 digits of the format.
+    EXPECT_NEAR(b.Values[1].Value[1], L::min(), L::min() * 1e-14);
+    EXPECT_EQ(FormatValue(b.SMax[0]), FormatValue(L::max())) << "the tree shows it, not 0";
+    SaveResultsFile(back, Path("y.osl3"));
+    EXPECT_EQ(QString::fromLatin1(ReadAll(Path("y.osl3"))), QString::fromLatin1(bytes));
+}
+
+// A file edited by hand: statistics keys that are blank, no numbers, beyond
+// the double range, and counts beyond the values. Each key reads on its own,
+// shows on its own, and goes back into the file as it was.
+TEST_F(ResFile, HandEditedStatisticsKeepEveryKey)
+{
+    const char *const text = "[OstrelData]\n"
+                             "Device=Q5-M8 v.1.2.15\n"
+                             "Remark=bench\n"
+                             "FilesCount=1\n"
+                             "[File1]\n"
+                             "Remark=\n"
+                             "ValuesCount=3\n"
+                             "ScalesCount=4\n"
+                             "Scales1=mkm\n"
+                             "SCount1=500\n"
+                             "SMin1=\n"
+                             "SMax1=5\n"
+                             "SMx1=3\n"
+                             "Scales2=deg\n"
+                             "SCount2=-5\n"
+                             "SMin2=1E999\n"
+                             "SMax2=abc\n"
+                             "SMx2=2.5\n"
+                             "Scales3=mm\n"
+                             "SCount3=2147483647\n"
+                             "SMin3=1.5\n"
+                             "SMax3=\n"
+                             "SMx3=-1E-999\n"
+                             "Scales4=OVL\n"
+                             "SCount4=-2147483648\n"
+                             "SMin4=\n"
+                             "SMax4=\n"
+                             "SMx4=\n"
+                             "__1_Str=5\n"
+                             "__1_Count=2\n"
+                             "__1_Value1=\n"
+                             "__1_Value2=1e999\n"
+                             "__1_Scale=mkm\n"
+                             "__2_Str=3\n"
+                             "__2_Count=1\n"
+                             "__2_Value1=2.5\n"
+                             "__2_Scale=deg\n"
+                             "__3_Str=-----\n"
+                             "__3_Count=0\n"
+                             "__3_Scale=OVL\n";
+    const QString path = Path("hand.osl3");
+    WriteAll(path, QString::fromUtf8(text));
+    ResultsData d;
+    LoadResultsFile(d, path);
+    const TResFile &f = d.Files[0];
+    EXPECT_EQ(f.SCount[0], 500);
+    EXPECT_EQ(f.SCount[1], -5);
+    EXPECT_EQ(f.SCount[2], 2147483647);
+    EXPECT_EQ(f.SCount[3], -2147483648);
+    EXPECT_EQ(f.SMax[0], 5.0);
+    EXPECT_EQ(f.SMin[1], 0.0) << "a float that does not convert reads as its default";
+    EXPECT_EQ(f.SMx[2], -0.0) << "underflow reads as zero, a number";
+    EXPECT_TRUE(f.HasNumber(Statistic::Mean, 2));
+
+    struct Shown {
+        bool english;
+        QStringList lines;
+    };
+    const Shown shown[] = {
+        {true,
+         {"mkm", "Count 500", "Minimum value ---", "Maximum value 5,000", "Average value 3,000",
+          "deg", "Count -5", "Minimum value ---", "Maximum value ---", "Average value 2,500",
+          "mm", "Count 2147483647", "Minimum value 1,500", "Maximum value ---", "Average value 0,000",
+          "OVL", "Count -2147483648", "Minimum value ---", "Maximum value ---", "Average value ---"}},
+        {false,
+         {"mkm", QString::fromUtf8("Измерений 500"), QString::fromUtf8("Минимальное значение ---"),
+          QString::fromUtf8("Максимальное значение 5,000"), QString::fromUtf8("Среднее значение 3,000"),
+          "deg", QString::fromUtf8("Измерений -5"), QString::fromUtf8("Минимальное значение ---"),
+          QString::fromUtf8("Максимальное значение ---"), QString::fromUtf8("Среднее значение 2,500"),
+          "mm", QString::fromUtf8("Измерений 2147483647"), QString::fromUtf8("Минимальное значение 1,500"),
+          QString::fromUtf8("Максимальное значение ---"), QString::fromUtf8("Среднее значение 0,000"),
+          "OVL", QString::fromUtf8("Измерений -2147483648"), QString::fromUtf8("Минимальное значение ---"),
+          QString::fromUtf8("Максимальное значение ---"), QString::fromUtf8("Среднее значение ---")}},
+    };
+    for (const Shown &s : shown) {
+        English = s.english;
+        const std::vector<TreeNode> roots = TreeContent(d);
+        ASSERT_EQ(roots.at(1).children.size(), 2u); // the count, the statistics
+        QStringList lines;
+        for (const TreeNode &group : roots[1].children[1].children) {
+            lines << group.text;
+            for (const TreeNode &line : group.children)
+                lines << line.text;
+        }
+        EXPECT_EQ(lines, s.lines);
+    }
+    English = false;
+
+    // Commented and saved over itself, the file keeps every key it had.
+    d.Files[0].Remark = QStringLiteral("checked");
+    SaveResultsFile(d, path);
+    WriteAll(Path("hand-before.osl3"), QString::fromUtf8(text));
+    const IniFile was(Path("hand-before.osl3"));
+    const IniFile now(path);
+    for (const QString &section : {QStringLiteral("OstrelData"), QStringLiteral("File1")}) {
+        const QStringList keys = was.ReadSection(section);
+        EXPECT_EQ(now.ReadSection(section), keys) << section.toStdString();
+        for (const QString &key : keys) {
+            if (section == "File1" && key == "Remark")
+                continue;
+            const QString a = was.ReadString(section, key, "missing"), b = now.ReadString(section, key, "missing");
+            double x, y;
+            // A number may be written in other digits ("-1E-999" as "0"); its value stays.
+            if (numtext::TryStrToFloat(a, x) && numtext::TryStrToFloat(b, y))
+                EXPECT_EQ(x, y) << key.toStdString() << ": " << a.toStdString() << " -> " << b.toStdString();
+            else
+                EXPECT_EQ(b, a) << key.toStdString();
+        }
+    }
+    EXPECT_EQ(now.ReadString("File1", "Remark", QString()), "checked");
 }
 
 TEST_F(ResFile, HandMadeFileWithMissingKeysAndClampedCounts)
@@ -229,16 +397,21 @@ TEST_F(ResFile, HandMadeFileWithMissingKeysAndClampedCounts)
     EXPECT_EQ(f1.Values[0].Count, 2);
     EXPECT_EQ(f1.Values[0].Value[0], 1.5);
     EXPECT_EQ(f1.Values[0].Value[1], 0.0);
+    EXPECT_EQ(f1.ValueText[0][1], QStringLiteral("abc")); // kept for the next save
+    EXPECT_FALSE(f1.ValueText[0][0].has_value());
     EXPECT_EQ(f1.Values[1].Str, "x"); // one pair of quotes stripped, blanks around dropped
     EXPECT_EQ(f1.Values[1].Count, 0);
     const TResFile &f2 = d.Files[1];
     EXPECT_EQ(f2.ScalesCount, MaxGroups);
     EXPECT_EQ(f2.Scales[0], "mkm");
     EXPECT_EQ(f2.Scales[1], "mm");
-    EXPECT_EQ(f2.SCount[1], 0);
+    EXPECT_EQ(f2.SCount[1], -7); // shown as the file holds it
     EXPECT_EQ(f2.SMin[1], 0.0);
-    EXPECT_TRUE(f2.SNumeric[1]);
+    EXPECT_EQ(f2.StatText(Statistic::Min, 1), QStringLiteral("1,5")); // no number with '.'
     EXPECT_EQ(f2.SMax[1], 2.5);
+    EXPECT_TRUE(f2.HasNumber(Statistic::Max, 1));
+    EXPECT_EQ(f2.SMx[1], 0.0);
+    EXPECT_TRUE(f2.HasNumber(Statistic::Mean, 1)) << "a missing key reads as 0, as any missing number";
 }
 
 TEST_F(ResFile, DeviceModelsAndBlankRemarks)

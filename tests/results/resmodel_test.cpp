@@ -65,7 +65,9 @@ TEST_F(ResModel, GroupsInFirstOccurrenceOrder)
     EXPECT_DOUBLE_EQ(f.SMin[2], 4);
     EXPECT_DOUBLE_EQ(f.SMax[2], 4);
     EXPECT_DOUBLE_EQ(f.SMx[2], 4);
-    EXPECT_TRUE(f.SNumeric[0] && f.SNumeric[1] && f.SNumeric[2]);
+    for (int g = 0; g < 3; ++g)
+        for (Statistic s : {Statistic::Min, Statistic::Max, Statistic::Mean})
+            EXPECT_TRUE(f.HasNumber(s, g)) << g;
 }
 
 TEST_F(ResModel, CaseAndBlanksMakeDifferentGroups)
@@ -142,14 +144,16 @@ TEST_F(ResModel, BadReadingsStayOutOfTheStatistics)
     ASSERT_EQ(f.ScalesCount, 3);
     // the count keeps every reading; minimum, maximum and mean only the numbers
     EXPECT_EQ(f.SCount[0], 3);
-    EXPECT_TRUE(f.SNumeric[0]);
+    EXPECT_TRUE(f.HasNumber(Statistic::Min, 0) && f.HasNumber(Statistic::Max, 0) && f.HasNumber(Statistic::Mean, 0));
     EXPECT_DOUBLE_EQ(f.SMin[0], 1);
     EXPECT_DOUBLE_EQ(f.SMax[0], 3);
     EXPECT_DOUBLE_EQ(f.SMx[0], 2);
     // a group with no number has a count and nothing else
     EXPECT_EQ(f.SCount[1], 2);
-    EXPECT_FALSE(f.SNumeric[1]);
-    EXPECT_TRUE(f.SNumeric[2]);
+    for (Statistic s : {Statistic::Min, Statistic::Max, Statistic::Mean}) {
+        EXPECT_EQ(f.StatText(s, 1), QString()) << int(s);
+        EXPECT_TRUE(f.HasNumber(s, 2)) << int(s);
+    }
     EXPECT_DOUBLE_EQ(f.SMx[2], 7);
     // values stay as read
     EXPECT_EQ(f.ValuesCount, 6);

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 #include <cmath>
 #include <cstring>
+#include <limits>
 #include <random>
 
 namespace {
@@ -183,6 +184,50 @@ TEST_F(ScaleFile, ASmallerSaveKeepsForeignLinesAndStalePoints)
     ASSERT_EQ(back.PointCount, 3);
     EXPECT_EQ(back.PointX[2], 3.0);
     EXPECT_EQ(back.PointY[2], 30.0);
+}
+
+// The largest and smallest doubles and denormals come back from the file as
+// they were saved, in the same order: 15 digits would put the largest above
+// the double range, where the reader takes 0 and re-sorts the points.
+TEST_F(ScaleFile, ExtremeDoublesComeBack)
+{
+    using L = std::numeric_limits<double>;
+    const std::vector<std::pair<double, double>> points = {
+        {L::lowest(), L::max()},
+        {-L::denorm_min(), L::lowest()},
+        {L::denorm_min(), 1.5e-315},
+        {L::min(), -L::denorm_min()},
+        {1.0, L::min()},
+        {std::nextafter(L::max(), 0.0), L::denorm_min()},
+        {L::max(), std::nextafter(L::lowest(), 0.0)},
+    };
+    ScaleDocument doc = Pressure();
+    doc.PointCount = 0;
+    for (auto [x, y] : points) {
+        doc.PointX[doc.PointCount] = x;
+        doc.PointY[doc.PointCount++] = y;
+    }
+    const QString p = Path("extremes.scl3");
+    SaveScaleFile(p, doc);
+    const QByteArray bytes = Get(p);
+    EXPECT_TRUE(bytes.contains("X0=-1,7976931348623157E308\r\nY0=1,7976931348623157E308\r\n")) << bytes.constData();
+    EXPECT_TRUE(bytes.contains("X2=4,94065645841247E-324\r\nY2=1,50000000019285E-315\r\n")) << bytes.constData();
+
+    ScaleDocument back;
+    ASSERT_TRUE(LoadScaleFile(p, back).Loaded());
+    ASSERT_EQ(back.PointCount, int(points.size()));
+    // Exact, but for the smallest normal double: it keeps the 15 digits of
+    // the format.
+    auto same = [](double read, double saved) {
+        return saved == L::min() ? std::fabs(read - saved) <= saved * 1e-14 : read == saved;
+    };
+    for (size_t i = 0; i < points.size(); ++i) {
+        EXPECT_TRUE(same(back.PointX[i], doc.PointX[i])) << i << ": " << back.PointX[i];
+        EXPECT_TRUE(same(back.PointY[i], doc.PointY[i])) << i << ": " << back.PointY[i];
+    }
+    // The loaded scale saves as it was loaded.
+    SaveScaleFile(Path("again.scl3"), back);
+    EXPECT_EQ(Get(Path("again.scl3")), bytes);
 }
 
 TEST_F(ScaleFile, PartsEdgeCases)
