@@ -27,7 +27,7 @@ int ScaleDocument::TableDecimals() const
 double ScaleDocument::Approximate(double x) const
 {
     if (Polynomial())
-        return PolyValue(std::clamp(Degree, 0, MaxDegree), Fit.coef, Fit.T(x));
+        return Fit.Value(x);
     const int n = std::clamp(PointCount, 0, MaxPoints);
     if (n < 2)
         return n == 1 ? PointY[0] : 0.0;
