@@ -3,6 +3,7 @@
 #include "common/qtdialogs.h"
 #include "designer/main_form.h"
 #include <QApplication>
+#include <QStandardPaths>
 
 int main(int argc, char *argv[])
 {
@@ -15,6 +16,8 @@ int main(int argc, char *argv[])
     {
         TMainForm MainForm(QApplication::arguments().mid(1));
         MainForm.Document.CoefDirectory = QApplication::applicationDirPath();
+        // An installed program's folder takes no file: then the user's data folder.
+        MainForm.Document.CoefUserDirectory = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
         MainForm.show();
         app.exec();
     }

@@ -102,46 +102,140 @@ void BuildNormalSystem(int m, int n, const double *xs, const double *ys, double 
     }
 }
 
-void CentredToPower(const CentredPolynomial &p, double *coef)
-{
-    // Horner in t = x / half - mid / half, carried in extended precision so the
-    // power-basis coefficients lose no more than the expansion itself costs.
-    const int m = std::clamp(p.degree, 0, MatrixCapacity - 1);
-    const long double scale = 1.0L / static_cast<long double>(p.half);
-    const long double shift = -static_cast<long double>(p.mid) * scale;
-    long double q[MatrixCapacity] = {};
-    q[0] = p.coef[m];
-    for (int k = m - 1; k >= 0; --k) {
-        // q := q * (scale * x + shift) + coef[k]; q has degree m - 1 - k so far.
-        const int d = m - 1 - k;
-        q[d + 1] = q[d] * scale;
-        for (int j = d; j >= 1; --j)
-            q[j] = q[j] * shift + q[j - 1] * scale;
-        q[0] = q[0] * shift + p.coef[k];
-    }
-    for (int j = 0; j <= m; ++j)
-        coef[j] = static_cast<double>(q[j]);
-}
-
 namespace {
 
-// How far below the diagonal it started from a pivot may fall before the
-// system counts as singular: past this the normal equations have no digits
-// left to give.
-constexpr double PivotRelativeMinimum = 1e-12;
+// The fit works in quadruple precision where the compiler has it: a calibration
+// that crowds its points leaves the higher-degree directions with few digits,
+// and these keep the table's values to the last digit of a double.
+// A new direction whose share of its candidate falls to LostShare is lost in
+// the rounding of the wide arithmetic itself.
+#if defined(__SIZEOF_FLOAT128__)
+using Wide = __float128;
+constexpr double LostShare = 0x1p-80;
+#else
+using Wide = long double;
+constexpr double LostShare = 0x1p-40;
+#endif
+const Wide LostShareSquared = static_cast<Wide>(LostShare) * static_cast<Wide>(LostShare);
 
+bool Finite(Wide v)
+{
+    return std::isfinite(static_cast<long double>(v));
+}
+
+// Abscissae that differ by no more than two units in the last place count as
+// one: the difference is rounding, not a second point.
 int CountDistinct(int n, const double *xs, int enough)
 {
     std::vector<double> v(xs, xs + n);
     std::sort(v.begin(), v.end());
     int distinct = 0;
-    for (int i = 0; i < n && distinct < enough; ++i)
-        if (i == 0 || v[i] != v[i - 1])
+    double last = 0.0;
+    for (int i = 0; i < n && distinct < enough; ++i) {
+        if (i == 0 || v[i] > std::nextafter(std::nextafter(last, HUGE_VAL), HUGE_VAL)) {
             ++distinct;
+            last = v[i];
+        }
+    }
     return distinct;
 }
 
-int FitCentred(int m, int n, const double *xs, const double *ys, CentredPolynomial &out)
+// Least squares by polynomials orthogonal over the points (each new one is t
+// times the last, orthogonalised twice against all before it), in Wide. The
+// monomial coefficients in t of each orthogonal polynomial are carried along,
+// so the fit comes out in the basis of powers of t.
+int FitOrthogonal(int m, int n, const Wide *t, const double *ys, Wide *a)
+{
+    const int p = m + 1;
+    std::vector<Wide> P(static_cast<size_t>(p) * n), G(static_cast<size_t>(p) * p, 0), N(p), r(n);
+    for (int k = 0; k < p; ++k) {
+        Wide *v = &P[static_cast<size_t>(k) * n];
+        Wide *g = &G[static_cast<size_t>(k) * p];
+        if (k == 0) {
+            std::fill(v, v + n, Wide(1));
+            g[0] = 1;
+        } else {
+            const Wide *prev = v - n;
+            for (int i = 0; i < n; ++i)
+                v[i] = t[i] * prev[i];
+            std::copy(g - p, g - p + k, g + 1);
+        }
+        Wide before = 0;
+        for (int i = 0; i < n; ++i)
+            before += v[i] * v[i];
+        for (int pass = 0; pass < 2; ++pass) {
+            for (int j = 0; j < k; ++j) {
+                const Wide *pj = &P[static_cast<size_t>(j) * n];
+                const Wide *gj = &G[static_cast<size_t>(j) * p];
+                Wide dot = 0;
+                for (int i = 0; i < n; ++i)
+                    dot += v[i] * pj[i];
+                const Wide h = dot / N[j];
+                for (int i = 0; i < n; ++i)
+                    v[i] -= h * pj[i];
+                for (int l = 0; l <= j; ++l)
+                    g[l] -= h * gj[l];
+            }
+        }
+        Wide after = 0;
+        for (int i = 0; i < n; ++i)
+            after += v[i] * v[i];
+        // Nothing of the candidate is left outside the earlier directions:
+        // the points cannot tell this degree from the lower ones.
+        if (!(after > LostShareSquared * before) || !Finite(after))
+            return GaussErrSingular;
+        N[k] = after;
+    }
+
+    std::vector<Wide> d(p, 0);
+    for (int i = 0; i < n; ++i)
+        r[i] = ys[i];
+    for (int pass = 0; pass < 2; ++pass) {
+        for (int k = 0; k < p; ++k) {
+            const Wide *pk = &P[static_cast<size_t>(k) * n];
+            Wide dot = 0;
+            for (int i = 0; i < n; ++i)
+                dot += r[i] * pk[i];
+            const Wide h = dot / N[k];
+            d[k] += h;
+            for (int i = 0; i < n; ++i)
+                r[i] -= h * pk[i];
+        }
+    }
+    for (int j = 0; j < p; ++j) {
+        Wide s = 0;
+        for (int k = j; k < p; ++k)
+            s += d[k] * G[static_cast<size_t>(k) * p + j];
+        if (!Finite(s))
+            return GaussErrSingular;
+        a[j] = s;
+    }
+    return 0;
+}
+
+// Horner in t = scale * x + shift, carried in Wide: the expansion's
+// cancellation stays far below the last digit of a double.
+void ShiftToPower(int m, const Wide *a, double mid, double half, double *coef)
+{
+    const Wide scale = Wide(1) / static_cast<Wide>(half);
+    const Wide shift = -static_cast<Wide>(mid) * scale;
+    Wide q[MatrixCapacity] = {};
+    q[0] = a[m];
+    for (int k = m - 1; k >= 0; --k) {
+        // q := q * (scale * x + shift) + a[k]; q has degree m - 1 - k so far.
+        const int d = m - 1 - k;
+        q[d + 1] = q[d] * scale;
+        for (int j = d; j >= 1; --j)
+            q[j] = q[j] * shift + q[j - 1] * scale;
+        q[0] = q[0] * shift + a[k];
+    }
+    for (int j = 0; j <= m; ++j)
+        coef[j] = static_cast<double>(q[j]);
+}
+
+// The fit in its centred basis, and its power-basis coefficients converted
+// from the wide coefficients before they are rounded.
+int FitCentred(int m, int n, const double *xs, const double *ys, CentredPolynomial &out, double *power)
 {
     if (m < 0 || m > MaxFitDegree)
         return GaussErrSize;
@@ -160,53 +254,48 @@ int FitCentred(int m, int n, const double *xs, const double *ys, CentredPolynomi
     CentredPolynomial p;
     p.degree = m;
     p.mid = xmin / 2 + xmax / 2;
-    p.half = xmax / 2 - xmin / 2;
-    if (!(p.half > 0.0))
-        p.half = 1.0;
-    std::vector<double> ts(n);
+    // A power of two: dividing by it is exact, in the fit and in the table.
+    const double spread = xmax / 2 - xmin / 2;
+    int e = 0;
+    const double f = std::frexp(spread, &e);
+    p.half = spread > 0.0 ? (f == 0.5 ? spread : std::ldexp(1.0, e)) : 1.0;
+
+    std::vector<Wide> t(n);
     for (int i = 0; i < n; ++i)
-        ts[i] = p.T(xs[i]);
-
-    double A[MatrixCapacity * MatrixCapacity] = {};
-    double b[MatrixCapacity] = {};
-    double solution[MatrixCapacity] = {};
-    BuildNormalSystem(m, n, ts.data(), ys, A, b);
-    double diagonal[MatrixCapacity] = {};
-    for (int k = 0; k <= m; ++k)
-        diagonal[k] = A[k * MatrixCapacity + k];
-
-    int err = 0;
-    GaussSolve(m + 1, A, b, err, solution);
-    if (err != 0)
+        t[i] = (static_cast<Wide>(xs[i]) - static_cast<Wide>(p.mid)) / static_cast<Wide>(p.half);
+    Wide a[MatrixCapacity] = {};
+    if (int err = FitOrthogonal(m, n, t.data(), ys, a))
         return err;
-    // The normal matrix is positive definite whenever the fit is determined;
-    // elimination without exchanges then meets only positive pivots.
-    for (int k = 0; k <= m; ++k)
-        if (!(A[k * MatrixCapacity + k] > PivotRelativeMinimum * diagonal[k]))
-            return GaussErrSingular;
     for (int k = 0; k <= m; ++k) {
-        if (!std::isfinite(solution[k]))
+        p.coef[k] = static_cast<long double>(a[k]);
+        if (!std::isfinite(p.coef[k]))
             return GaussErrSingular;
-        p.coef[k] = solution[k];
     }
+    ShiftToPower(m, a, p.mid, p.half, power);
+    for (int k = 0; k <= m; ++k)
+        if (!std::isfinite(power[k]))
+            return GaussErrSingular;
     out = p;
     return 0;
 }
 
 } // namespace
 
+void CentredToPower(const CentredPolynomial &p, double *coef)
+{
+    const int m = std::clamp(p.degree, 0, MatrixCapacity - 1);
+    Wide a[MatrixCapacity] = {};
+    for (int k = 0; k <= m; ++k)
+        a[k] = p.coef[k];
+    ShiftToPower(m, a, p.mid, p.half, coef);
+}
+
 bool LeastSquaresFit(int m, int n, const double *xs, const double *ys, double *coef, QString *message,
                      CentredPolynomial *centred)
 {
     CentredPolynomial p;
-    int err = FitCentred(m, n, xs, ys, p);
     double power[MatrixCapacity] = {};
-    if (err == 0) {
-        CentredToPower(p, power);
-        for (int k = 0; k <= m; ++k)
-            if (!std::isfinite(power[k]))
-                err = GaussErrSingular;
-    }
+    const int err = FitCentred(m, n, xs, ys, p, power);
     if (err != 0) {
         QString text = QStringLiteral("Gaus Error : ") + QString::number(err);
         if (message)

@@ -27,7 +27,7 @@ int ScaleDocument::TableDecimals() const
 double ScaleDocument::Approximate(double x) const
 {
     if (Polynomial())
-        return PolyValue(std::clamp(Degree, 0, MaxDegree), Fit.coef, Fit.T(x));
+        return Fit.Value(x);
     const int n = std::clamp(PointCount, 0, MaxPoints);
     if (n < 2)
         return n == 1 ? PointY[0] : 0.0;
@@ -110,21 +110,56 @@ void ScaleDocument::Reset()
     Modified = false;
 }
 
-bool ScaleDocument::WriteCoefficients(const QString &directory) const
+std::string CoefFileText(int degree, const double *coef)
 {
-    if (directory.isEmpty())
-        return false;
-    const QString path = QDir(directory).filePath(QString::fromLatin1(CoefFileName));
-    std::FILE *f = std::fopen(QFile::encodeName(path).constData(), "w");
+    const int m = std::clamp(degree, 0, MaxDegree);
+    std::string text = CFormat("%d\n", m);
+    for (int k = 0; k <= m; ++k) {
+        std::string line = CFormat("%20.10lf\n", coef[k]);
+        // A tiny negative rounding error is no reason to print "-0.0000000000".
+        if (std::signbit(coef[k]) && line.find_first_of("123456789") == std::string::npos)
+            line = CFormat("%20.10lf\n", 0.0);
+        text += line;
+    }
+    return text;
+}
+
+namespace {
+
+bool WriteFileText(const QString &path, const std::string &text)
+{
+    const QByteArray name = QFile::encodeName(path);
+    std::FILE *f = std::fopen(name.constData(), "w");
     if (!f)
         return false;
-    const int m = std::clamp(Degree, 0, MaxDegree);
-    std::string text = CFormat("%d\n", m);
-    for (int k = 0; k <= m; ++k)
-        text += CFormat("%20.10lf\n", Coef[k]);
     bool ok = std::fputs(text.c_str(), f) >= 0;
     ok = std::fclose(f) == 0 && ok;
+    if (!ok)
+        std::remove(name.constData()); // no half-written coefficients
     return ok;
+}
+
+} // namespace
+
+QString WriteCoefFile(const QString &directory, const QString &fallback, const std::string &text)
+{
+    const QString name = QString::fromLatin1(CoefFileName);
+    if (!directory.isEmpty()) {
+        const QString path = QDir(directory).filePath(name);
+        if (WriteFileText(path, text))
+            return path;
+    }
+    if (!fallback.isEmpty() && QDir().mkpath(fallback)) {
+        const QString path = QDir(fallback).filePath(name);
+        if (WriteFileText(path, text))
+            return path;
+    }
+    return QString();
+}
+
+QString ScaleDocument::WriteCoefficients() const
+{
+    return WriteCoefFile(CoefDirectory, CoefUserDirectory, CoefFileText(Degree, Coef));
 }
 
 namespace {
@@ -329,7 +364,8 @@ RecalcReport ScaleDocument::Recalculate()
         }
         Fit = fit;
         std::fill(Fit.coef + Degree + 1, Fit.coef + MatrixCapacity, 0.0);
-        report.coefWritten = WriteCoefficients(CoefDirectory);
+        report.coefPath = WriteCoefficients();
+        report.coefWritten = !report.coefPath.isEmpty();
     }
 
     double w = 0.0, u = 0.0;
@@ -339,6 +375,7 @@ RecalcReport ScaleDocument::Recalculate()
         ClearTable();
         RecalcReport refused = Refused(ScaleField::StepEdit, StepEditText);
         refused.coefWritten = report.coefWritten;
+        refused.coefPath = report.coefPath;
         return refused;
     };
     if (!SearchTable(w, u, rows))

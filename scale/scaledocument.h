@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 constexpr int MaxPoints = 50;
@@ -32,6 +33,7 @@ struct RecalcReport {
     QString fieldCaption;                // and caption
     QStringList fitMessages;             // a failed fit: both messages, in order
     bool coefWritten = false;            // "scale.pol" was written
+    QString coefPath;                    // and where
 
     bool Failed() const { return field != ScaleField::None || !fitMessages.isEmpty(); }
 };
@@ -87,8 +89,11 @@ public:
     QString YNameText;  // YNameEdit
     QString UnitsText;  // DescriptionEdit
 
-    // Where "scale.pol" is written (the program's directory); empty: nowhere.
+    // Where "scale.pol" is written: the program's directory, or where no file
+    // can be written there the per-user data directory (created when
+    // missing). Empty: not there.
     QString CoefDirectory;
+    QString CoefUserDirectory;
 
     bool Polynomial() const { return ATypeIndex != 0; }
     // Degree the selector stands for: index + 1, or 0 without a valid selection.
@@ -123,8 +128,9 @@ public:
     // Drops the table and the programming points.
     void ClearTable();
 
-    // Writes "scale.pol" for the current Degree and Coef into directory.
-    bool WriteCoefficients(const QString &directory) const;
+    // Writes "scale.pol" for the current Degree and Coef (see CoefDirectory);
+    // the path written, empty when no directory took it.
+    QString WriteCoefficients() const;
 
 private:
     // Moves the point at i down past every point with a larger x; its new row.
@@ -134,6 +140,14 @@ private:
     bool BuildTable(double w, std::int64_t rows);
     void BuildProgPoints();
 };
+
+// The text of "scale.pol": the degree, then the coefficients constant first,
+// one a line as "%20.10lf". A coefficient that rounds to zero has no sign.
+std::string CoefFileText(int degree, const double *coef);
+
+// Writes text as "scale.pol" into directory, or where no file can be written
+// there, into fallback, creating it when missing. The path written, or empty.
+QString WriteCoefFile(const QString &directory, const QString &fallback, const std::string &text);
 
 // The memo row of a table row with the given decimals ("%5.0f  %.2f" style).
 QString TableRowText(double x, double value, int decimals);

@@ -1,12 +1,15 @@
 // Fits on offset and wide ranges against a least-squares reference solved by
-// Householder QR in extended precision.
+// Householder QR in extended precision, and the table of hard calibrations
+// against the exact least-squares polynomial.
 #include "common/numtext.h"
 #include "scale/apro.h"
 #include "scale/scaledocument.h"
+#include "tests/scale/fit_reference.h"
 #include <gtest/gtest.h>
 #include <algorithm>
 #include <cmath>
 #include <random>
+#include <string>
 #include <vector>
 
 namespace {
@@ -188,4 +191,88 @@ TEST(FitAccuracy, DocumentTableFollowsTheReferenceCurve)
     }
 }
 
+// The table of a case as the designer builds it: every row from the first to
+// the last calibration x, and the power-basis coefficients.
+struct CaseTable {
+    RecalcReport report;
+    std::vector<double> x, y;
+    int degree = 0;
+    double coef[CoefCapacity] = {};
+};
+
+CaseTable Tabulate(const FitCase &c)
+{
+    numtext::SetDecimalSeparator(',');
+    ScaleDocument doc;
+    doc.PointCount = static_cast<int>(c.xs.size());
+    std::copy(c.xs.begin(), c.xs.end(), doc.PointX);
+    std::copy(c.ys.begin(), c.ys.end(), doc.PointY);
+    doc.ATypeIndex = 1;
+    doc.PowerIndex = c.degree - 1;
+    doc.ScalePwrIndex = 2;
+    doc.MinText = "-1000000000";
+    doc.MaxText = "1000000000";
+    doc.StepText = numtext::FloatToStr(c.step);
+    CaseTable t;
+    t.report = doc.Recalculate();
+    for (int r = 0; r < doc.TableCount; ++r)
+        if (doc.TableX[r] >= c.xs.front() && doc.TableX[r] <= c.xs.back()) {
+            t.x.push_back(doc.TableX[r]);
+            t.y.push_back(doc.TableY[r]);
+        }
+    t.degree = doc.Degree;
+    std::copy(doc.Coef, doc.Coef + CoefCapacity, t.coef);
+    return t;
+}
+
+class HardFitTest : public ::testing::TestWithParam<FitCase> {};
+
+TEST_P(HardFitTest, EveryRowKeepsItsDigitsAgainstTheExactFit)
+{
+    const FitCase &c = GetParam();
+    CaseTable t = Tabulate(c);
+    ASSERT_FALSE(t.report.Failed()) << t.report.fitMessages.join(" / ").toStdString();
+    ASSERT_EQ(t.degree, c.degree);
+    // A table of whole steps from the first to the last point.
+    const double span = c.xs.back() - c.xs.front();
+    ASSERT_GE(static_cast<double>(t.x.size()), span / c.step - 1);
+    ExactFit exact(c.degree, c.xs, c.ys);
+    size_t row = 0;
+    const double digits = CorrectDigits(exact, t.x, [&](double) { return t.y[row++]; });
+    EXPECT_GE(digits, c.digits);
+
+    // "scale.pol" gets the power-basis coefficients of the same curve, each
+    // as near its exact value as a double comes.
+    double largest = 0;
+    for (int k = 0; k <= c.degree; ++k)
+        largest = std::max(largest, std::fabs(exact.PowerCoefficient(k)));
+    for (int k = 0; k <= c.degree; ++k) {
+        const double e = exact.PowerCoefficient(k);
+        const double ulp = std::fabs(std::nextafter(e, HUGE_VAL) - e);
+        EXPECT_LE(std::fabs(t.coef[k] - e), 2 * ulp + 1e-30 * largest) << "c" << k << " exact " << e;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Fit, HardFitTest, ::testing::ValuesIn(FitCases()),
+                         [](const ::testing::TestParamInfo<FitCase> &info) { return CaseId(info.param); });
+
+TEST(HardFit, ReferenceIsExact)
+{
+    // y = 1 + x^2 on x = 0 .. 3 is its own least-squares parabola; a line
+    // through (0, 1), (1, 2), (2, 2) has slope 1/2 and height 7/6 exactly.
+    ExactFit parabola(2, {0, 1, 2, 3}, {1, 2, 5, 10});
+    EXPECT_EQ(parabola.PowerCoefficient(0), 1.0);
+    EXPECT_EQ(parabola.PowerCoefficient(1), 0.0);
+    EXPECT_EQ(parabola.PowerCoefficient(2), 1.0);
+    EXPECT_LT(parabola.ErrorAt(2.5, 7.25), 1e-100);
+    ExactFit line(1, {0, 1, 2}, {1, 2, 2});
+    EXPECT_EQ(line.PowerCoefficient(1), 0.5);
+    EXPECT_EQ(line.PowerCoefficient(0), 7.0 / 6.0);
+    // The double nearest 7/6 is off by its rounding alone.
+    EXPECT_GT(line.ErrorAt(0.0, 7.0 / 6.0), 0.0);
+    EXPECT_LE(line.ErrorAt(0.0, 7.0 / 6.0), 1.2e-16);
+    EXPECT_NEAR(line.ErrorAt(0.0, 1.1666), 1.0 / 15000, 3e-16);
+}
+
 } // namespace
+

@@ -1,4 +1,5 @@
 #include "scale/apro.h"
+#include "tests/scale/fit_reference.h"
 #include "tests/support/recording_dialogs.h"
 #include <gtest/gtest.h>
 #include <cmath>
@@ -161,7 +162,7 @@ TEST(LeastSquaresFit, ParabolaOnFourPoints)
     EXPECT_NEAR(c[2], 1.0, 1e-13);
     EXPECT_EQ(p.degree, 2);
     EXPECT_EQ(p.mid, 1.5);
-    EXPECT_EQ(p.half, 1.5);
+    EXPECT_EQ(p.half, 2.0) << "the power of two at or above the half-width";
     for (int i = 0; i < 4; ++i)
         EXPECT_NEAR(p.Value(xs[i]), ys[i], 1e-13);
 }
@@ -172,6 +173,25 @@ TEST(LeastSquaresFit, DegreeZeroIsTheMean)
     double c[MatrixCapacity] = {};
     ASSERT_TRUE(LeastSquaresFit(0, 3, xs, ys, c, nullptr));
     EXPECT_EQ(c[0], 3.0);
+}
+
+TEST(LeastSquaresFit, CloseButDistinctAbscissaeAreFitted)
+{
+    // A cubic through four points, two of them 1e-12 apart or three units in
+    // the last place apart: one polynomial each, which the fit gives.
+    const double threeUnits = std::nextafter(std::nextafter(std::nextafter(1.0, 2.0), 2.0), 2.0);
+    for (double close : {1.0 + 1e-12, threeUnits}) {
+        const std::vector<double> xs = {0.0, 1.0, close, 2.0}, ys = {0.5, 1.5, 3.5, 2.5};
+        double c[MatrixCapacity] = {};
+        CentredPolynomial p;
+        QString message;
+        ASSERT_TRUE(LeastSquaresFit(3, 4, xs.data(), ys.data(), c, &message, &p)) << message.toStdString();
+        ExactFit exact(3, xs, ys);
+        std::vector<double> grid(xs);
+        for (int i = 0; i <= 200; ++i)
+            grid.push_back(i / 100.0);
+        EXPECT_GE(CorrectDigits(exact, grid, [&](double x) { return p.Value(x); }), 13.0) << close;
+    }
 }
 
 struct SingularCase {
@@ -209,9 +229,11 @@ INSTANTIATE_TEST_SUITE_P(
                       SingularCase{"PointsEqualToDegree", 2, {1.0, 2.0}, GaussErrSingular},
                       SingularCase{"ThreeAbscissaeForDegreeThree", 3, {1, 1, 2, 2, 3, 3, 3, 1, 2, 3}, GaussErrSingular},
                       SingularCase{"OneXAtHighDegree", 9, std::vector<double>(12, 6e4), GaussErrSingular},
-                      // Distinct, but two of them so close that the normal
-                      // equations cannot tell them apart.
-                      SingularCase{"NearlyCoincident", 3, {0.0, 1.0, 2.0, 1.0 + 1e-12}, GaussErrSingular},
+                      // Distinct doubles, but apart by their rounding alone.
+                      SingularCase{"OneUnitInTheLastPlaceApart", 3, {0.0, 1.0, 2.0, std::nextafter(1.0, 2.0)},
+                                   GaussErrSingular},
+                      SingularCase{"TwoUnitsApartAt65000", 2,
+                                   {65000.0, std::nextafter(std::nextafter(65000.0, 7e4), 7e4), 65000.0}, GaussErrSingular},
                       SingularCase{"NoPoints", 1, {}, GaussErrSingular},
                       SingularCase{"DegreeBeyondStorage", MaxFitDegree + 1, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12},
                                    GaussErrSize}),

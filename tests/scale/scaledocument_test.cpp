@@ -5,6 +5,7 @@
 #include "tests/support/recording_dialogs.h"
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <cmath>
@@ -249,7 +250,7 @@ TEST_F(ScaleDocumentTest, NonFiniteEndsAreRefused)
 // A polynomial that overflows far out must not put NaN into the table.
 TEST_F(ScaleDocumentTest, NonFiniteValuesAreRefused)
 {
-    SetPoints({{0, 0}, {1, 1}, {2, 2}});
+    SetPoints({{0, 0}, {1, 1}, {2, 4}});
     doc.ATypeIndex = 1;
     doc.PowerIndex = 1;
     SetRange("-1e300", "1e300", "1e300");
@@ -479,6 +480,84 @@ TEST_F(ScaleDocumentTest, UnwritableCoefficientFileIsSkipped)
     RecalcReport r = Run();
     EXPECT_FALSE(r.Failed());
     EXPECT_FALSE(r.coefWritten);
+    EXPECT_TRUE(r.coefPath.isEmpty());
+    EXPECT_GT(doc.TableCount, 0);
+}
+
+// y = 1 + x^2 at x = 0 .. 3, degree 2: the coefficients 1, 0 and 1.
+constexpr const char *ParabolaCoefText = "2\n        1.0000000000\n        0.0000000000\n        1.0000000000\n";
+
+TEST_F(ScaleDocumentTest, ParabolaCoefficientFileByteForByte)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    doc.CoefDirectory = dir.path();
+    SetPoints({{0, 1}, {1, 2}, {2, 5}, {3, 10}});
+    SetRange("0", "20", "1");
+    doc.ATypeIndex = 1;
+    doc.PowerIndex = 1;
+    RecalcReport r = Run();
+    EXPECT_FALSE(r.Failed());
+    EXPECT_EQ(r.coefPath, dir.filePath("scale.pol"));
+    QFile f(dir.filePath("scale.pol"));
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), QByteArray(ParabolaCoefText));
+}
+
+TEST(CoefFileText, ZeroHasNoSign)
+{
+    const double coef[] = {-0.0, -1e-12, -4e-11, -1e-10, 2.5, -123.45678901234};
+    EXPECT_EQ(CoefFileText(5, coef), std::string("5\n"
+                                                 "        0.0000000000\n"
+                                                 "        0.0000000000\n"
+                                                 "        0.0000000000\n"
+                                                 "       -0.0000000001\n"
+                                                 "        2.5000000000\n"
+                                                 "     -123.4567890123\n"));
+}
+
+TEST_F(ScaleDocumentTest, CoefficientsGoToTheUserFolderWhereTheProgramFolderTakesNone)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    // A regular file where the program's folder should be: nothing can be
+    // written inside it, whoever runs the test.
+    const QString programDir = dir.filePath("bin");
+    {
+        QFile f(programDir);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    }
+    const QString userDir = dir.filePath("share/Scale");
+    doc.CoefDirectory = programDir;
+    doc.CoefUserDirectory = userDir;
+    SetPoints({{0, 1}, {1, 2}, {2, 5}, {3, 10}});
+    SetRange("0", "20", "1");
+    doc.ATypeIndex = 1;
+    doc.PowerIndex = 1;
+    RecalcReport r = Run();
+    EXPECT_FALSE(r.Failed());
+    EXPECT_TRUE(r.coefWritten);
+    EXPECT_EQ(r.coefPath, QDir(userDir).filePath("scale.pol")) << "the user's folder, created";
+    QFile f(r.coefPath);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), QByteArray(ParabolaCoefText));
+    EXPECT_GT(doc.TableCount, 0);
+
+    // Where the program's folder takes the file, the user's is left alone.
+    QTemporaryDir program;
+    doc.CoefDirectory = program.path();
+    doc.CoefUserDirectory = dir.filePath("unused");
+    r = Run();
+    EXPECT_EQ(r.coefPath, program.filePath("scale.pol"));
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath("unused")));
+
+    // Neither takes it: no file, and the table as ever.
+    doc.CoefDirectory = programDir;
+    doc.CoefUserDirectory = dir.filePath("bin/Scale");
+    r = Run();
+    EXPECT_FALSE(r.Failed());
+    EXPECT_FALSE(r.coefWritten);
+    EXPECT_TRUE(r.coefPath.isEmpty());
     EXPECT_GT(doc.TableCount, 0);
 }
 
