@@ -302,7 +302,7 @@ void TMainForm::BuildMenus()
 
 void TMainForm::BuildPanels()
 {
-    TopPanel = Named(new QFrame(ClientArea), "TopPanel");
+    TopPanel = Named(new TPanel(ClientArea), "TopPanel");
     TopPanel->setFrameStyle(QFrame::Panel | QFrame::Raised);
     TopPanel->setGeometry(0, 0, DefaultWidth, TopPanelHeight);
     TopBevel = Named(new QFrame(TopPanel), "TopBevel");
@@ -311,7 +311,7 @@ void TMainForm::BuildPanels()
     Label5 = Label(TopPanel, "Label5", {8, 8, 84, 18});
     ScaleEdit = FileTextEdit(TopPanel, "ScaleEdit", {96, 6, DefaultWidth - 104, 22}, MaxAboutLength);
 
-    MainPanel = Named(new QFrame(ClientArea), "MainPanel");
+    MainPanel = Named(new TPanel(ClientArea), "MainPanel");
     MainPanel->setFrameStyle(QFrame::Panel | QFrame::Raised);
     MainPanel->setContextMenuPolicy(Qt::CustomContextMenu);
     const int column = EditLeft + EditWidth - ColumnLeft;

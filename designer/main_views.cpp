@@ -10,6 +10,12 @@
 #include <QRadioButton>
 #include <algorithm>
 
+TPanel::TPanel(QWidget *parent) : QFrame(parent)
+{
+    // What the panel and its children leave unhandled stops here.
+    setAttribute(Qt::WA_NoMousePropagation);
+}
+
 TPointsModel::TPointsModel(const ScaleDocument &doc, QObject *parent) : QAbstractTableModel(parent), doc_(doc) {}
 
 int TPointsModel::rowCount(const QModelIndex &parent) const
