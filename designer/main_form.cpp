@@ -416,7 +416,7 @@ void TMainForm::Connect()
     connect(AddPointButton, &QPushButton::clicked, this, guard(&TMainForm::AddPointButtonClick));
     connect(EditPointButton, &QPushButton::clicked, this, guard(&TMainForm::EditPointButtonClick));
     connect(DelPointButton, &QPushButton::clicked, this, guard(&TMainForm::DelPointButtonClick));
-    connect(PointsGrid, &QAbstractItemView::doubleClicked, this, guard(&TMainForm::EditPointButtonClick));
+    connect(PointsGrid, &TPointsGrid::DblClick, this, guard(&TMainForm::EditPointButtonClick));
     connect(PointsGrid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex &current) {
                 Guarded(this, [&] { PointsGridSelectCell(current.isValid() ? current.row() : 0); });

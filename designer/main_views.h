@@ -52,11 +52,20 @@ private:
 // The points grid: fixed rows and columns, row selection, no scroll bars of
 // its own (the window's RowScrollBar stands beside it).
 class TPointsGrid : public QTableView {
+    Q_OBJECT
 public:
     explicit TPointsGrid(QWidget *parent = nullptr);
     int Row() const;          // current row, -1 without one
     void SetRow(int row);     // current and selected row
     int RowCount() const;
+
+signals:
+    // A left double click anywhere on the grid, below the last row too.
+    void DblClick();
+
+protected:
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
 };
 
 // The table rows of the last recalculation, formatted when a view asks.
