@@ -15,3 +15,7 @@ QPoint KeepOnScreen(const QRect &frame, const QList<QRect> &screens);
 // Moves window to (left, top), or onto the first screen when its title strip
 // would lie on none of the available screen areas.
 void MoveOntoScreen(QWidget &window, int left, int top);
+
+// Moves window so that its frame is centred on the available area of the
+// primary screen (the desktop centre), as the programs' dialogs open.
+void CentreOnDesktop(QWidget &window);
