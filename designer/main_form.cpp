@@ -582,6 +582,7 @@ void TMainForm::ScalelistClick()
 ImportSteps TMainForm::ScaleImportSteps()
 {
     ImportSteps steps;
+    steps.owner = this;
     steps.tryClearAll = [this] { return TryClearAll(); };
     steps.showDocument = [this] { ShowImportedScale(); };
     steps.recalculate = [this] { CalcButtonClick(); };
