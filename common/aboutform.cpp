@@ -1,16 +1,15 @@
 #include "common/aboutform.h"
 #include "common/dialogbuttons.h"
 #include "common/dialogs.h"
+#include "common/windowplace.h"
 #include "version.h"
 #include <QFrame>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
 #include <QPushButton>
 #include <QRegularExpression>
-#include <QScreen>
 #include <cmath>
 #include <numbers>
 
@@ -138,8 +137,6 @@ int TAboutForm::Execute()
     Title1Label->setText(texts_.title1.Text());
     Title2Label->setText(texts_.title2.Text());
     VerLabel->setText(VersionLabelText(version_));
-    // The desktop centre.
-    if (QScreen *screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    CentreOnDesktop(*this);
     return ui::Current().ExecForm(*this);
 }

@@ -142,3 +142,45 @@ void RestoreWindowPlace(QWidget &window, int left, int top, int width, int heigh
     if (!window.isVisible() && !window.findChild<QObject *>(QLatin1String(PlaceCheck::Name), Qt::FindDirectChildrenOnly))
         new PlaceCheck(window);
 }
+
+namespace {
+
+void CentreFrame(QWidget &window)
+{
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    QRect frame = window.frameGeometry();
+    frame.moveCenter(screen->availableGeometry().center());
+    window.move(frame.topLeft()); // a window's position is its frame's
+}
+
+// Before its first showing a window does not know its frame; once it is
+// being shown it does, and is centred again with it.
+class CentreWhenShown : public QObject {
+public:
+    explicit CentreWhenShown(QWidget &window) : QObject(&window)
+    {
+        setObjectName(QStringLiteral("CentreWhenShown"));
+        window.installEventFilter(this);
+    }
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Show && watched == parent()) {
+            watched->removeEventFilter(this);
+            CentreFrame(*static_cast<QWidget *>(watched));
+            deleteLater();
+        }
+        return false;
+    }
+};
+
+} // namespace
+
+void CentreOnDesktop(QWidget &window)
+{
+    CentreFrame(window);
+    if (!window.testAttribute(Qt::WA_WState_Created) &&
+        !window.findChild<CentreWhenShown *>(QStringLiteral("CentreWhenShown"), Qt::FindDirectChildrenOnly))
+        new CentreWhenShown(window);
+}

@@ -21,3 +21,7 @@ QRect FitOnScreen(int left, int top, int width, int height, const QList<QRect> &
 // FitOnScreen says. The fit is checked again when the window first shows, as
 // only then is a window manager's frame known.
 void RestoreWindowPlace(QWidget &window, int left, int top, int width, int height);
+
+// Moves window so that its frame is centred on the available area of the
+// primary screen (the desktop centre), as the programs' dialogs open.
+void CentreOnDesktop(QWidget &window);

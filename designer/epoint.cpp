@@ -4,6 +4,7 @@
 #include "common/exceptiondisplay.h"
 #include "common/lang.h"
 #include "common/numtext.h"
+#include "common/windowplace.h"
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
@@ -55,6 +56,7 @@ bool TEditPointForm::Execute(const QString &caption, double &x, double &y)
     YValueEdit->setText(numtext::FloatToStr(y));
     XValueEdit->setFocus();
     XValueEdit->selectAll();
+    CentreOnDesktop(*this);
     if (ui::Current().ExecForm(*this) != QDialog::Accepted)
         return false;
     double nx = 0, ny = 0;

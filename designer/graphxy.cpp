@@ -3,6 +3,7 @@
 #include "common/dialogs.h"
 #include "common/lang.h"
 #include "common/numtext.h"
+#include "graph/net.h"
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
@@ -84,17 +85,39 @@ bool TNetSizeForm::Convert(int field, double &value) const
     return numtext::TryStrToFloat(text, value) && std::isfinite(value);
 }
 
+namespace {
+
+// The graph's own rule for the bounds of one axis.
+bool Drawable(double lo, double hi) { return TNet::UsableRange(lo, hi); }
+
+} // namespace
+
+int TNetSizeForm::FieldAtFault(double (&v)[Fields]) const
+{
+    for (int lo = MinX; lo < Fields; lo += 2) {
+        const int hi = lo + 1;
+        // The axis as shown is one the graph draws (it is the graph's range);
+        // a bound that cannot go with the other one as shown is the one at
+        // fault. Two that each could, but not together: the one farther
+        // from zero (the extreme value), the minimum when they are as far.
+        const bool standing = Drawable(shownValue_[lo], shownValue_[hi]);
+        if (!Convert(lo, v[lo]) || (standing && !Drawable(v[lo], shownValue_[hi])))
+            return lo;
+        if (!Convert(hi, v[hi]) || (standing && !Drawable(shownValue_[lo], v[hi])))
+            return hi;
+        if (!Drawable(v[lo], v[hi]))
+            return std::fabs(v[hi]) > std::fabs(v[lo]) ? hi : lo;
+    }
+    return Fields;
+}
+
 void TNetSizeForm::OkButtonClick()
 {
     double v[Fields];
-    for (int f = 0; f < Fields; ++f) {
-        // A span beyond the doubles is one the graph cannot draw: refused
-        // with the message of the pair's maximum.
-        const bool ok = Convert(f, v[f]) && ((f != MaxX && f != MaxY) || std::isfinite(v[f] - v[f - 1]));
-        if (!ok) {
-            ui::Message(this, FieldMessage[f].Text(), Caption.Text(), ui::MbOk | ui::MbIconError);
-            return;
-        }
+    const int field = FieldAtFault(v);
+    if (field != Fields) {
+        ui::Message(this, FieldMessage[field].Text(), Caption.Text(), ui::MbOk | ui::MbIconError);
+        return;
     }
     for (int f = 0; f < Fields; ++f)
         value_[f] = v[f];

@@ -31,14 +31,18 @@ public:
     QFrame *Bevel1;
 
 public slots:
-    // Converts the four edits; the first that fails gets its message and the
-    // dialog stays open with the focus where it was.
+    // Converts the four edits; the first that is no number, or that gives a
+    // range the graph cannot draw, gets its message and the dialog stays open
+    // with the focus where it was.
     void OkButtonClick();
 
 private:
     enum { MinX, MaxX, MinY, MaxY, Fields };
     QLineEdit *Edit(int field) const;
     bool Convert(int field, double &value) const;
+    // The first field (in the dialog's order) that is no number or that the
+    // graph cannot draw, with v filled up to it; Fields when all four pass.
+    int FieldAtFault(double (&v)[Fields]) const;
 
     QString shownText_[Fields];
     double shownValue_[Fields] = {};

@@ -286,7 +286,7 @@ void TMainForm::BuildMenus()
 
 void TMainForm::BuildPanels()
 {
-    TopPanel = Named(new QFrame(ClientArea), "TopPanel");
+    TopPanel = Named(new TPanel(ClientArea), "TopPanel");
     TopPanel->setFrameStyle(QFrame::Panel | QFrame::Raised);
     TopPanel->setGeometry(0, 0, DefaultWidth, TopPanelHeight);
     TopBevel = Named(new QFrame(TopPanel), "TopBevel");
@@ -295,7 +295,7 @@ void TMainForm::BuildPanels()
     Label5 = Label(TopPanel, "Label5", {8, 8, 84, 18});
     ScaleEdit = FileTextEdit(TopPanel, "ScaleEdit", {96, 6, DefaultWidth - 104, 22}, MaxAboutLength);
 
-    MainPanel = Named(new QFrame(ClientArea), "MainPanel");
+    MainPanel = Named(new TPanel(ClientArea), "MainPanel");
     MainPanel->setFrameStyle(QFrame::Panel | QFrame::Raised);
     MainPanel->setContextMenuPolicy(Qt::CustomContextMenu);
     const int column = EditLeft + EditWidth - ColumnLeft;
@@ -400,7 +400,7 @@ void TMainForm::Connect()
     connect(AddPointButton, &QPushButton::clicked, this, guard(&TMainForm::AddPointButtonClick));
     connect(EditPointButton, &QPushButton::clicked, this, guard(&TMainForm::EditPointButtonClick));
     connect(DelPointButton, &QPushButton::clicked, this, guard(&TMainForm::DelPointButtonClick));
-    connect(PointsGrid, &QAbstractItemView::doubleClicked, this, guard(&TMainForm::EditPointButtonClick));
+    connect(PointsGrid, &TPointsGrid::DblClick, this, guard(&TMainForm::EditPointButtonClick));
     connect(PointsGrid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex &current) {
                 Guarded(this, [&] { PointsGridSelectCell(current.isValid() ? current.row() : 0); });
@@ -565,6 +565,7 @@ void TMainForm::ScalelistClick()
 ImportSteps TMainForm::ScaleImportSteps()
 {
     ImportSteps steps;
+    steps.owner = this;
     steps.tryClearAll = [this] { return TryClearAll(); };
     steps.showDocument = [this] { ShowImportedScale(); };
     steps.recalculate = [this] { CalcButtonClick(); };

@@ -42,7 +42,8 @@ enum TPanelAlign : int { alLeft = 3, alRight = 4 };
 // always with '.'.
 QString ReadoutText(double x, double y, int formatIndex);
 
-// The form's client area: paints the graph and takes the mouse.
+// The form's client area: paints the graph and takes the mouse where the
+// panels leave it free (they keep their own mouse events).
 class TClientArea : public QWidget {
 public:
     explicit TClientArea(class TMainForm *form);

@@ -6,9 +6,16 @@
 #include <QClipboard>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QRadioButton>
 #include <algorithm>
+
+TPanel::TPanel(QWidget *parent) : QFrame(parent)
+{
+    // What the panel and its children leave unhandled stops here.
+    setAttribute(Qt::WA_NoMousePropagation);
+}
 
 TPointsModel::TPointsModel(const ScaleDocument &doc, QObject *parent) : QAbstractTableModel(parent), doc_(doc) {}
 
@@ -71,6 +78,24 @@ void TPointsGrid::SetRow(int row)
 }
 
 int TPointsGrid::RowCount() const { return model() ? model()->rowCount() : 0; }
+
+// A press below the last row keeps the current row, as a double click there
+// changes the point of that row.
+void TPointsGrid::mousePressEvent(QMouseEvent *event)
+{
+    if (!indexAt(event->position().toPoint()).isValid()) {
+        event->accept();
+        return;
+    }
+    QTableView::mousePressEvent(event);
+}
+
+void TPointsGrid::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    QTableView::mouseDoubleClickEvent(event);
+    if (event->button() == Qt::LeftButton)
+        emit DblClick();
+}
 
 TTableMemoModel::TTableMemoModel(const ScaleDocument &doc, QObject *parent) : QAbstractListModel(parent), doc_(doc)
 {

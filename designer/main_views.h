@@ -4,6 +4,7 @@
 // whose click follows its item index as the window's handlers expect.
 #include <QAbstractListModel>
 #include <QAbstractTableModel>
+#include <QFrame>
 #include <QGroupBox>
 #include <QListView>
 #include <QStyledItemDelegate>
@@ -13,6 +14,15 @@
 class QButtonGroup;
 class QRadioButton;
 class ScaleDocument;
+
+// A panel of the window (TopPanel, MainPanel): a control of its own, so the
+// mouse over it, its labels and its controls never reaches the handlers of
+// the client area it lies on (Qt would pass on what a label ignores). Its
+// context menu still comes at once.
+class TPanel : public QFrame {
+public:
+    explicit TPanel(QWidget *parent = nullptr);
+};
 
 // Two columns (x, y) of the points; one empty row without points.
 class TPointsModel : public QAbstractTableModel {
@@ -42,11 +52,20 @@ private:
 // The points grid: fixed rows and columns, row selection, no scroll bars of
 // its own (the window's RowScrollBar stands beside it).
 class TPointsGrid : public QTableView {
+    Q_OBJECT
 public:
     explicit TPointsGrid(QWidget *parent = nullptr);
     int Row() const;          // current row, -1 without one
     void SetRow(int row);     // current and selected row
     int RowCount() const;
+
+signals:
+    // A left double click anywhere on the grid, below the last row too.
+    void DblClick();
+
+protected:
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
 };
 
 // The table rows of the last recalculation, formatted when a view asks.

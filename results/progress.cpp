@@ -3,6 +3,7 @@
 #include "common/dialogbuttons.h"
 #include "common/dialogs.h"
 #include "common/lang.h"
+#include "common/windowplace.h"
 #include "link/serialnt.h"
 
 #include <QLabel>
@@ -80,6 +81,7 @@ void TProgressForm::StartReading(TSerialPort &port, const QString &deviceText)
     readfile(); // the first file before the dialog shows
     if (!finished_) {
         StartTimer->start();
+        CentreOnDesktop(*this);
         ui::Current().ExecForm(*this);
     }
     // However the dialog went, nothing may run on the port once it is back

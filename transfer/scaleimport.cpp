@@ -1,9 +1,13 @@
 #include "transfer/scaleimport.h"
 
+#include "common/dialogs.h"
+#include "common/lang.h"
 #include "common/numtext.h"
 #include "common/win1251.h"
 #include "scale/scaledocument.h"
 #include "transfer/prx54.h"
+
+#include <QCoreApplication>
 
 #include <algorithm>
 #include <cmath>
@@ -61,6 +65,15 @@ QString ExactText(double v)
 
 } // namespace
 
+bool PointsAscend(const ScaleDocument &doc)
+{
+    const int n = std::clamp(doc.PointCount, 0, MaxPoints);
+    for (int i = 1; i < n; ++i)
+        if (doc.PointX[i] < doc.PointX[i - 1])
+            return false;
+    return true;
+}
+
 bool ImportScaleRecord(ScaleDocument &doc, const ScaleRecord &record)
 {
     const int count = record[scalerec::PointCount];
@@ -79,22 +92,29 @@ bool ImportScaleRecord(ScaleDocument &doc, const ScaleRecord &record)
     doc.XNameText = QStringLiteral("U");
     doc.YNameText = FieldText(&record[scalerec::Name], scalerec::NameWidth);
     doc.UnitsText = FieldText(&record[scalerec::Units], scalerec::UnitsWidth);
-    // Smaller first: a falling scale keeps its first and last point in the table.
-    // The bounds are exactly the table's values at the end points, where the
-    // range search stops. The last segment computed at the last point may come
-    // out one rounding off its y (at 34281:253 56940:50536, 50536.00000000001):
-    // beyond the y, the strict search would cut the last point off; short of
-    // it on an end that runs back into the range, it would run on past it.
-    // A vertical end segment stands for a bound itself: there the stored y.
-    const double keepMin = doc.TableMin, keepMax = doc.TableMax;
-    doc.TableMin = doc.TableMax = std::numeric_limits<double>::quiet_NaN();
-    const auto endValue = [&doc](int i) {
-        const double v = doc.Approximate(doc.PointX[i]);
-        return std::isnan(v) ? doc.PointY[i] : v;
-    };
-    const double first = endValue(0), last = endValue(count - 1);
-    doc.TableMin = keepMin;
-    doc.TableMax = keepMax;
+    // The first and last point's y, smaller first: a falling scale keeps its
+    // first and last point in the table.
+    // Where the x ascend, the bounds are exactly the table's values at the end
+    // points, where the range search stops. The last segment computed at the
+    // last point may come out one rounding off its y (at 34281:253
+    // 56940:50536, 50536.00000000001): beyond the y, the strict search would
+    // cut the last point off; short of it on an end that runs back into the
+    // range, it would run on past it. A vertical end segment stands for a
+    // bound itself: there the stored y. Where they do not ascend the segments
+    // are no curve, and the stored y stand.
+    double first = doc.PointY[0], last = doc.PointY[count - 1];
+    if (PointsAscend(doc)) {
+        const double keepMin = doc.TableMin, keepMax = doc.TableMax;
+        doc.TableMin = doc.TableMax = std::numeric_limits<double>::quiet_NaN();
+        const auto endValue = [&doc](int i) {
+            const double v = doc.Approximate(doc.PointX[i]);
+            return std::isnan(v) ? doc.PointY[i] : v;
+        };
+        first = endValue(0);
+        last = endValue(count - 1);
+        doc.TableMin = keepMin;
+        doc.TableMax = keepMax;
+    }
     doc.MinText = ExactText(std::min(first, last));
     doc.MaxText = ExactText(std::max(first, last));
     doc.StepText = QStringLiteral("1");
@@ -122,5 +142,12 @@ bool ImportLoadedScale(ScaleDocument &doc, const ImportSteps &steps)
     if (steps.fitGraph)
         steps.fitGraph();
     doc.Modified = true;
+    if (!PointsAscend(doc))
+        ui::Message(steps.owner,
+                    Lang("X точек загруженной шкалы идут не по возрастанию (отрицательное X прибор хранит как "
+                         "65536 + X), и таблица по ним пуста или неверна. Исправьте X этих точек.",
+                         "The X of the loaded scale's points do not ascend (the instrument keeps a negative X as "
+                         "65536 + X), so the table over them is empty or wrong. Correct the X of these points."),
+                    QCoreApplication::applicationName(), ui::MbOk | ui::MbIconWarning);
     return true;
 }

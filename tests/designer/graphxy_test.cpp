@@ -35,6 +35,18 @@ struct Range {
     double xMin, xMax, yMin, yMax;
 };
 
+// The refusal of each field, in the dialog's order.
+QStringList FieldMessages(bool english)
+{
+    if (english)
+        return {"Wrong minimum axis X value!", "Wrong maximum axis X value!", "Wrong minimum axis Y value!",
+                "Wrong maximum axis Y value!"};
+    return {QString::fromUtf8("Недопустимое минимальное значение по оси \u0425 !"),
+            QString::fromUtf8("Недопустимое максимальное значение по оси \u0425 !"),
+            QString::fromUtf8("Недопустимое минимальное значение по оси Y !"),
+            QString::fromUtf8("Недопустимое максимальное значение по оси Y !")};
+}
+
 } // namespace
 
 TEST_F(NetSizeFormTest, ShowsTheRangeWithCommaAndCaptionsInBothLanguages)
@@ -187,29 +199,76 @@ TEST_F(NetSizeFormTest, EachBadFieldGetsItsOwnMessageAndTheDialogStaysOpen)
     EXPECT_TRUE(form.Label2->text().endsWith(u'X'));
 }
 
-TEST_F(NetSizeFormTest, ASpanBeyondTheDoublesIsRefusedAtItsMaximum)
+TEST_F(NetSizeFormTest, ARangeTheGraphCannotDrawIsRefusedAtTheFieldAtFault)
 {
-    Drive([](TNetSizeForm &f) {
-        f.MinXEdit->setText("-1E308");
-        f.MaxXEdit->setText("1E308");
-        f.OkButton->click();
-    });
-    double a = 0, b = 1, c = 0, d = 1;
-    EXPECT_FALSE(form.Execute(a, b, c, d));
-    ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_EQ(dialogs.messages[0].text, QString::fromUtf8("Недопустимое максимальное значение по оси \u0425 !"));
-    EXPECT_EQ(a, 0.0);
-    EXPECT_EQ(b, 1.0);
-
-    // Large but drawable ends pass, reversed pairs too (the graph orders them).
-    Drive([](TNetSizeForm &f) {
-        f.MinYEdit->setText("1E300");
-        f.MaxYEdit->setText("-1E300");
-        f.OkButton->click();
-    });
-    ASSERT_TRUE(form.Execute(a, b, c, d));
-    EXPECT_EQ(c, 1e300);
-    EXPECT_EQ(d, -1e300);
+    // The four edits typed (null: left as shown) over a shown range, and the
+    // field whose message comes (-1: taken).
+    struct Case {
+        const char *name;
+        Range shown;
+        const char *typed[4];
+        int field;
+    };
+    const Case cases[] = {
+        {"a span too small to draw", {0, 100, 0, 100}, {nullptr, "1E-310", nullptr, nullptr}, 1},
+        {"both ends typed, the tiny maximum", {21.11, 149.376, 0, 100}, {"0", "1E-310", nullptr, nullptr}, 1},
+        {"both ends typed, the tiny minimum", {21.11, 149.376, 0, 100}, {"-1E-310", "0", nullptr, nullptr}, 0},
+        {"both beyond each other, the larger maximum", {0, 1, 0, 1}, {"-1E308", "1,5E308", nullptr, nullptr}, 1},
+        {"an untouched minimum is not at fault", {-1.5e308, 0, 0, 1}, {nullptr, "1E308", nullptr, nullptr}, 1},
+        {"both ends beyond each other", {0, 1, 0, 1}, {"-1E308", "1E308", nullptr, nullptr}, 0},
+        {"the minimum alone", {0, 1e308, 0, 1}, {"-1E308", nullptr, nullptr, nullptr}, 0},
+        {"the maximum alone", {-1e308, 0, 0, 1}, {nullptr, "1E308", nullptr, nullptr}, 1},
+        {"a minimum too near its maximum", {0, 100, 0, 1e-300}, {nullptr, nullptr, "9,99999999999999E-301", nullptr}, 2},
+        {"a y span too small", {0, 100, 0, 100}, {nullptr, nullptr, "1E-310", "2E-310"}, 3},
+        {"equal ends the graph cannot widen", {0, 100, 0, 100}, {nullptr, nullptr, "1,7E308", "1,7E308"}, 2},
+        {"x at fault before a bad y", {0, 1, 0, 1}, {"-1E308", "1E308", "abc", nullptr}, 0},
+        {"a bad maximum after a drawable minimum", {0, 1e308, 0, 1}, {"1", "x", nullptr, nullptr}, 1},
+        {"large but drawable, reversed", {0, 1, 0, 1}, {nullptr, nullptr, "1E300", "-1E300"}, -1},
+        {"a tiny minimum with its maximum far", {0, 100, 0, 100}, {"1E-310", nullptr, nullptr, nullptr}, -1},
+        {"a small but drawable span", {0, 100, 0, 100}, {nullptr, "1E-290", nullptr, nullptr}, -1},
+    };
+    for (const Case &c : cases) {
+        for (bool english : {false, true}) {
+            SCOPED_TRACE(std::string(c.name) + (english ? " en" : " ru"));
+            English = english;
+            dialogs.Clear();
+            bool acceptedAtFirst = false;
+            Drive([&](TNetSizeForm &f) {
+                QLineEdit *edits[] = {f.MinXEdit, f.MaxXEdit, f.MinYEdit, f.MaxYEdit};
+                for (int i = 0; i < 4; ++i)
+                    if (c.typed[i])
+                        edits[i]->setText(QString::fromUtf8(c.typed[i]));
+                f.OkButton->click();
+                acceptedAtFirst = f.result() == QDialog::Accepted;
+                if (acceptedAtFirst)
+                    return;
+                for (QLineEdit *e : edits)
+                    e->setText("1"); // mended: the graph widens equal ends
+                f.OkButton->click();
+            });
+            Range r = c.shown;
+            ASSERT_TRUE(form.Execute(r.xMin, r.xMax, r.yMin, r.yMax));
+            const QLineEdit *edits[] = {form.MinXEdit, form.MaxXEdit, form.MinYEdit, form.MaxYEdit};
+            if (c.field < 0) {
+                EXPECT_TRUE(acceptedAtFirst);
+                EXPECT_TRUE(dialogs.messages.empty());
+                const double got[] = {r.xMin, r.xMax, r.yMin, r.yMax};
+                for (int i = 0; i < 4; ++i) {
+                    double typed = 0;
+                    if (c.typed[i] && numtext::TryStrToFloat(QString::fromUtf8(c.typed[i]), typed)) {
+                        EXPECT_EQ(got[i], typed) << i;
+                    }
+                }
+                continue;
+            }
+            EXPECT_FALSE(acceptedAtFirst) << "the dialog stays open";
+            ASSERT_EQ(dialogs.messages.size(), 1u);
+            EXPECT_EQ(dialogs.messages[0].text, FieldMessages(english)[c.field]) << edits[c.field]->objectName().toStdString();
+            EXPECT_EQ(dialogs.messages[0].flags, unsigned(ui::MbOk | ui::MbIconError));
+            EXPECT_EQ(r.xMin, 1.0) << "the mended values";
+            EXPECT_EQ(r.yMax, 1.0);
+        }
+    }
 }
 
 TEST_F(NetSizeFormTest, AFailedOkLeavesTheFocusWhereItWasAndEnterIsOk)

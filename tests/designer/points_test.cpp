@@ -262,6 +262,42 @@ TEST_F(PointsTest, GridKeysAreTheThreeCommandsAndNothingElse)
     EXPECT_EQ(dialogs.messages.size(), 1u);
 }
 
+TEST_F(PointsTest, ADoubleClickAnywhereOnTheGridChangesTheCurrentPoint)
+{
+    TMainForm &f = *form;
+    f.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(f.windowHandle()));
+    Add(1, 10);
+    Add(3, 30);
+    Add(5, 50);
+    f.PointsGrid->SetRow(1);
+    QWidget *cells = f.PointsGrid->viewport();
+    const QPoint belowLast(40, 3 * 24 + 30);
+    ASSERT_LT(belowLast.y(), cells->height());
+    ASSERT_FALSE(f.PointsGrid->indexAt(belowLast).isValid()) << "the empty part of the grid";
+    const int opened = dialogs.formCount;
+
+    // A click there keeps the current row; a double click changes its point.
+    QTest::mouseClick(cells, Qt::LeftButton, {}, belowLast);
+    EXPECT_EQ(f.PointsGrid->Row(), 1);
+    AnswerPoint("4", "40");
+    QTest::mouseDClick(cells, Qt::LeftButton, {}, belowLast);
+    EXPECT_EQ(dialogs.formCount, opened + 1);
+    EXPECT_EQ(f.EditPointForm->windowTitle(), QString::fromUtf8("Изменить точку"));
+    EXPECT_EQ(DocPoints(), (Points{{1, 10}, {4, 40}, {5, 50}}));
+
+    // On a row, that row's point.
+    AnswerPoint("0", "5");
+    QTest::mouseDClick(cells, Qt::LeftButton, {}, f.PointsGrid->visualRect(f.PointsModel->index(2, 1)).center());
+    EXPECT_EQ(dialogs.formCount, opened + 2);
+    EXPECT_EQ(DocPoints(), (Points{{0, 5}, {1, 10}, {4, 40}}));
+
+    // Only the left button's double click is the grid's.
+    QTest::mouseDClick(cells, Qt::RightButton, {}, belowLast);
+    EXPECT_EQ(dialogs.formCount, opened + 2);
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
 TEST_F(PointsTest, EnterInEachTableEditRecalculates)
 {
     TMainForm &f = *form;

@@ -300,6 +300,56 @@ TEST_F(TransferWindowTest, TheMenuCommandImportsAndFitsTheGraph)
     EXPECT_DOUBLE_EQ(d.GraphYMax, d.TableYMax + 0.1 * dy);
 }
 
+// A scale with a negative x written to the instrument and loaded back: the
+// x comes back as 65536 + x, the points out of order. The window shows them
+// as they came, the range over the first and last point's y, no table, and
+// says why.
+TEST_F(TransferWindowTest, AScaleWithANegativeXComesBackOutOfOrderAndTheWindowSaysWhy)
+{
+    TMainForm &f = Start();
+    f.show();
+    f.MinEdit->setText(QStringLiteral("20"));
+    f.MaxEdit->setText(QStringLiteral("90"));
+    f.MaxErrEdit->setText(QStringLiteral("1"));
+    Add(-10, 20);
+    Add(20, 50);
+    Add(100, 90);
+    f.YNameEdit->setText(QStringLiteral("Neg"));
+    f.ScalePwrComboBox->setCurrentIndex(0);
+    f.IntervalsCheckBox->setChecked(true);
+    ASSERT_GE(f.Document.ProgCount, 3);
+    ASSERT_EQ(f.Document.ProgX[0], -10.0);
+    AnswerWrite(f);
+    f.ProgrammItem->trigger();
+    ASSERT_TRUE(WaitEnd());
+    const auto scales = stand.instrument.Data().scales;
+    ASSERT_EQ(scales.size(), 5u) << Boxes().join(u'|').toStdString();
+    f.Document.Modified = false; // written: no save prompt
+
+    dialogs.Clear();
+    AnswerLoad(f, 5);
+    f.Scalelist->trigger();
+    EXPECT_FALSE(ScaleLoaded);
+    ASSERT_GE(f.Document.PointCount, 3);
+    EXPECT_EQ(f.Document.PointX[0], 65526.0) << "-10 as the instrument keeps it";
+    EXPECT_EQ(f.Document.PointY[0], 20.0);
+    EXPECT_EQ(f.Document.PointX[f.Document.PointCount - 1], 100.0);
+    EXPECT_EQ(f.MinEdit->text(), QStringLiteral("20")) << "the first point's y";
+    EXPECT_EQ(f.MaxEdit->text(), QStringLiteral("90")) << "the last point's y";
+    EXPECT_EQ(f.Document.TableCount, 0);
+    EXPECT_EQ(f.TableMemoModel->rowCount(), 0);
+    const QStringList boxes = Boxes();
+    ASSERT_EQ(boxes.size(), 1) << boxes.join(u'|').toStdString();
+    EXPECT_TRUE(boxes[0].contains(QString::fromUtf8("не по возрастанию"))) << boxes[0].toStdString();
+
+    // Mending the x of the first point gives the table back.
+    f.PointsGrid->SetRow(0);
+    AnswerPoint("-10", "20");
+    f.EditPointButtonClick();
+    EXPECT_EQ(f.Document.PointX[0], -10.0);
+    EXPECT_GT(f.Document.TableCount, 0);
+}
+
 // A scale stored with three decimals, loaded and written back under a new
 // name: the same integers and decimals reach the instrument.
 class ThreeDecimalsTest : public TransferWindowTest {

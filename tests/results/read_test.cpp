@@ -2,11 +2,13 @@
 // the wire, cancelling and the port box.
 #include "tests/results/read_test_util.h"
 
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QTimer>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 
 using namespace std::chrono_literals;
@@ -257,4 +259,29 @@ TEST(ReadInstrument, TheDeviceTextIsShownBeforeTheTransfer)
     });
     EXPECT_EQ(shown, QStringLiteral("Q5-M8 v.1.2.15"));
     EXPECT_EQ(requestsWhenShown, 2u); // 0x81, 0x8B
+}
+
+TEST(ReadInstrument, TheProgressDialogOpensAtTheDesktopCentre)
+{
+    Stand stand(SmallData(1));
+    RecordingDialogs dialogs;
+    // The main window off the centre: the dialog does not follow it.
+    QWidget owner;
+    owner.setGeometry(470, 370, 300, 200);
+    owner.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&owner));
+    TProgressForm form(&owner);
+    QRect frame;
+    dialogs.forms.push_back([&](QDialog &d) {
+        d.show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&d));
+        frame = d.frameGeometry();
+        d.reject(); // a Cancel
+        return d.result();
+    });
+    ReadInstrument(nullptr, stand.Path(), form);
+    ASSERT_EQ(dialogs.formCount, 1);
+    const QRect desktop = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_EQ(frame.center(), desktop.center());
+    EXPECT_NE(owner.frameGeometry().center(), desktop.center());
 }

@@ -271,6 +271,46 @@ TEST_F(RecordTest, AFallingScaleImportsWithATableOverAllItsPoints)
     EXPECT_GE(doc.TableXMax, 80.0) << "the last point is in the table";
 }
 
+TEST_F(RecordTest, PointsThatDoNotAscendKeepTheirOrderAndTheirFirstAndLastY)
+{
+    // A written x of -10 comes back as 65526, ahead of the others.
+    struct Case {
+        const char *name;
+        std::vector<std::uint32_t> words;
+        bool ascend;
+        const char *min, *max;
+    };
+    const Case cases[] = {
+        {"a negative first x", {(20u << 16) | 65526, (50u << 16) | 22, (90u << 16) | 100}, false, "20", "90"},
+        {"two negative x first, falling y",
+         {(90u << 16) | 65516, (70u << 16) | 65531, (50u << 16) | 10, (20u << 16) | 30}, false, "20", "90"},
+        {"one out of place in the middle", {(1u << 16) | 0, (65535u << 16) | 70, (5u << 16) | 30, (7u << 16) | 90},
+         false, "1", "7"},
+        {"in order", {(3u << 16) | 5, (4u << 16) | 6, (9u << 16) | 8}, true, "3", "9"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(ImportScaleRecord(doc, Record("Neg", "V", 0, c.words)));
+        ASSERT_EQ(doc.PointCount, int(c.words.size()));
+        for (std::size_t i = 0; i < c.words.size(); ++i) {
+            EXPECT_EQ(doc.PointX[i], double(c.words[i] & 0xFFFF)) << "as the record has them, " << i;
+            EXPECT_EQ(doc.PointY[i], double(c.words[i] >> 16)) << i;
+        }
+        EXPECT_EQ(PointsAscend(doc), c.ascend);
+        EXPECT_EQ(doc.MinText, QString::fromLatin1(c.min));
+        EXPECT_EQ(doc.MaxText, QString::fromLatin1(c.max));
+        const RecalcReport rep = doc.Recalculate();
+        EXPECT_FALSE(rep.Failed());
+        if (c.ascend) {
+            EXPECT_GT(doc.TableCount, 0);
+        } else if (doc.PointX[0] > doc.PointX[doc.PointCount - 1]) {
+            EXPECT_EQ(doc.TableCount, 0) << "no table from a first x beyond the last";
+        }
+    }
+    ASSERT_TRUE(ImportScaleRecord(doc, Record("Eq", "V", 0, {(3u << 16) | 5, (4u << 16) | 5, (9u << 16) | 8})));
+    EXPECT_TRUE(PointsAscend(doc)) << "equal x are in order";
+}
+
 TEST_F(RecordTest, ImportRefusesCountsTheDocumentCannotHold)
 {
     doc.PointCount = 2;
@@ -354,6 +394,38 @@ TEST_F(ImportCommandTest, AFailedSaveStillDropsTheLoadedScale)
     EXPECT_FALSE(ScaleLoaded);
     EXPECT_EQ(doc.PointX[0], 42.0);
     EXPECT_FALSE(ImportLoadedScale(doc, Steps(true)));
+}
+
+TEST_F(ImportCommandTest, PointsThatDoNotAscendAreImportedAndTheWarningSaysWhy)
+{
+    for (bool english : {false, true}) {
+        English = english;
+        dialogs.Clear();
+        calls.clear();
+        ScaleBuffer = Record("Neg", "V", 0, {(20u << 16) | 65526, (50u << 16) | 22, (90u << 16) | 100});
+        ScaleLoaded = true;
+        ImportSteps s = Steps(true);
+        s.fitGraph = [this] {
+            calls.push_back("fit");
+            EXPECT_TRUE(dialogs.messages.empty()) << "the window is up to date first";
+        };
+        EXPECT_TRUE(ImportLoadedScale(doc, s));
+        EXPECT_EQ(calls, (std::vector<std::string>{"clear", "show", "calc", "fit"}));
+        EXPECT_FALSE(ScaleLoaded);
+        EXPECT_TRUE(doc.Modified);
+        EXPECT_EQ(doc.PointX[0], 65526.0);
+        ASSERT_EQ(dialogs.messages.size(), 1u);
+        const RecordedMessage &m = dialogs.messages[0];
+        EXPECT_TRUE(m.text.contains(QStringLiteral("65536 + X"))) << m.text.toStdString();
+        EXPECT_EQ(m.text.contains(QStringLiteral("ascend")), english);
+        EXPECT_EQ(m.flags, unsigned(ui::MbOk | ui::MbIconWarning));
+    }
+    // Points in order: no word.
+    dialogs.Clear();
+    ScaleBuffer = Record("Pos", "V", 0, {(20u << 16) | 0, (90u << 16) | 100});
+    ScaleLoaded = true;
+    EXPECT_TRUE(ImportLoadedScale(doc, Steps(true)));
+    EXPECT_TRUE(dialogs.messages.empty());
 }
 
 TEST_F(ImportCommandTest, NothingLoadedNothingDone)
