@@ -5,6 +5,7 @@
 #include "common/dialogs.h"
 #include "common/exceptiondisplay.h"
 #include "common/lang.h"
+#include "common/windowplace.h"
 #include "link/portlist.h"
 #include "transfer/gridcells.h"
 
@@ -128,6 +129,7 @@ int TPRx54ProgForm::Execute(const ScaleWriteData &data)
     IntCount = count;
     Decimals = data.decimals;
     data_ = data;
+    CentreOnDesktop(*this);
     return ui::Current().ExecForm(*this);
 }
 

@@ -5,6 +5,7 @@
 #include "common/dialogs.h"
 #include "common/exceptiondisplay.h"
 #include "common/lang.h"
+#include "common/windowplace.h"
 #include "transfer/gridcells.h"
 #include "transfer/prx54.h"
 
@@ -98,6 +99,7 @@ int TScaleListForm::Execute()
     ResetGrid();
     LoadBtn->setEnabled(false);
     DelBtn->setEnabled(false);
+    CentreOnDesktop(*this);
     return ui::Current().ExecForm(*this);
 }
 

@@ -1,7 +1,10 @@
-// Where the designer's dialogs open: the point dialog and the About dialog at
-// the centre of the available desktop, wherever the main window is.
+// Where the designer's dialogs open: the point, About, write and scale-list
+// dialogs at the centre of the available desktop, wherever the main window is.
 #include "tests/designer/designer_util.h"
 #include "common/aboutform.h"
+#include "transfer/prx54.h"
+#include "transfer/scalelist.h"
+#include <QCheckBox>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QTest>
@@ -25,10 +28,12 @@ protected:
     static QPoint DesktopCentre() { return QGuiApplication::primaryScreen()->availableGeometry().center(); }
 };
 
-TEST_F(DialogPlaceTest, ThePointAndAboutDialogsOpenAtTheDesktopCentre)
+TEST_F(DialogPlaceTest, ItsDialogsOpenAtTheDesktopCentre)
 {
     TMainForm &f = Start();
+    f.IntervalsCheckBox->setChecked(true); // the write dialog needs programming points
     Add(1, 10);
+    Add(2, 20);
     // The main window well off the centre: its centre is no answer.
     for (const QPoint &windowAt : {QPoint(1010, 144), QPoint(20, 30), QPoint(1600, 700)}) {
         SCOPED_TRACE(windowAt.x());
@@ -43,7 +48,9 @@ TEST_F(DialogPlaceTest, ThePointAndAboutDialogsOpenAtTheDesktopCentre)
         };
         for (const Opened &o : {Opened{"add", &TMainForm::AddPointButtonClick},
                                 Opened{"change", &TMainForm::EditPointButtonClick},
-                                Opened{"about", &TMainForm::AboutProgClick}}) {
+                                Opened{"about", &TMainForm::AboutProgClick},
+                                Opened{"write", &TMainForm::RX54ItemClick},
+                                Opened{"list", &TMainForm::ScalelistClick}}) {
             SCOPED_TRACE(o.name);
             QRect frame;
             NoteFrame(frame);
@@ -54,9 +61,11 @@ TEST_F(DialogPlaceTest, ThePointAndAboutDialogsOpenAtTheDesktopCentre)
             // Moved away by the user, it comes back to the centre next time.
             f.EditPointForm->move(0, 0);
             f.AboutForm->move(0, 0);
+            f.PRx54ProgForm->move(0, 0);
+            f.ScaleListForm->move(0, 0);
         }
     }
-    EXPECT_EQ(f.Document.PointCount, 1);
+    EXPECT_EQ(f.Document.PointCount, 2);
 }
 
 } // namespace
