@@ -7,6 +7,7 @@
 #include <QTimer>
 #include <QWidget>
 #include <algorithm>
+#include <functional>
 #include <limits>
 
 namespace {
@@ -59,39 +60,60 @@ void Apply(QWidget &window, const QRect &frame, const QMargins &m)
     window.move(frame.topLeft());
 }
 
-// Once the window has shown and its frame is known: fits it again.
-class PlaceCheck : public QObject {
+// Runs once, when the window is first being shown: only then does a window
+// know its frame. One of each name is kept however often it is asked for.
+class WhenShown : public QObject {
 public:
-    static constexpr const char *Name = "windowPlaceCheck";
-    explicit PlaceCheck(QWidget &window) : QObject(&window), window_(&window)
+    WhenShown(QWidget &window, const char *name, std::function<void(QWidget &)> run)
+        : QObject(&window), run_(std::move(run))
     {
-        setObjectName(QLatin1String(Name));
+        setObjectName(QLatin1String(name));
         window.installEventFilter(this);
+    }
+    static void Once(QWidget &window, const char *name, std::function<void(QWidget &)> run)
+    {
+        if (!window.findChild<WhenShown *>(QLatin1String(name), Qt::FindDirectChildrenOnly))
+            new WhenShown(window, name, std::move(run));
     }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
-        if (watched == window_ && event->type() == QEvent::Show) {
-            window_->removeEventFilter(this);
-            // The frame arrives with the first events after the show.
-            QTimer::singleShot(0, this, [this] {
-                if (window_ && window_->isVisible() && !window_->isMaximized() && !window_->isFullScreen()) {
-                    const QRect frame = window_->frameGeometry();
-                    const QRect fit = FitOnScreen(frame.left(), frame.top(), frame.width(), frame.height(),
-                                                  AvailableAreas());
-                    if (fit != frame)
-                        Apply(*window_, fit, FrameMargins(*window_));
-                }
-                deleteLater();
-            });
+        if (watched == parent() && event->type() == QEvent::Show) {
+            watched->removeEventFilter(this);
+            run_(*static_cast<QWidget *>(watched));
+            deleteLater();
         }
         return false;
     }
 
 private:
-    QPointer<QWidget> window_;
+    std::function<void(QWidget &)> run_;
 };
+
+// Fits the shown window again, with its frame.
+void FitShown(QWidget &window)
+{
+    // The frame arrives with the first events after the show.
+    QTimer::singleShot(0, &window, [w = QPointer<QWidget>(&window)] {
+        if (w && w->isVisible() && !w->isMaximized() && !w->isFullScreen()) {
+            const QRect frame = w->frameGeometry();
+            const QRect fit = FitOnScreen(frame.left(), frame.top(), frame.width(), frame.height(), AvailableAreas());
+            if (fit != frame)
+                Apply(*w, fit, FrameMargins(*w));
+        }
+    });
+}
+
+void CentreFrame(QWidget &window)
+{
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    QRect frame = window.frameGeometry();
+    frame.moveCenter(screen->availableGeometry().center());
+    window.move(frame.topLeft()); // a window's position is its frame's
+}
 
 } // namespace
 
@@ -139,48 +161,13 @@ void RestoreWindowPlace(QWidget &window, int left, int top, int width, int heigh
     const QRect fit = FitOnScreen(left, top, extent(width, m.left(), m.right()), extent(height, m.top(), m.bottom()),
                                   AvailableAreas());
     Apply(window, fit, m);
-    if (!window.isVisible() && !window.findChild<QObject *>(QLatin1String(PlaceCheck::Name), Qt::FindDirectChildrenOnly))
-        new PlaceCheck(window);
+    if (!window.isVisible())
+        WhenShown::Once(window, "windowPlaceCheck", FitShown);
 }
-
-namespace {
-
-void CentreFrame(QWidget &window)
-{
-    const QScreen *screen = QGuiApplication::primaryScreen();
-    if (!screen)
-        return;
-    QRect frame = window.frameGeometry();
-    frame.moveCenter(screen->availableGeometry().center());
-    window.move(frame.topLeft()); // a window's position is its frame's
-}
-
-// Before its first showing a window does not know its frame; once it is
-// being shown it does, and is centred again with it.
-class CentreWhenShown : public QObject {
-public:
-    explicit CentreWhenShown(QWidget &window) : QObject(&window)
-    {
-        setObjectName(QStringLiteral("CentreWhenShown"));
-        window.installEventFilter(this);
-    }
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        if (event->type() == QEvent::Show && watched == parent()) {
-            watched->removeEventFilter(this);
-            CentreFrame(*static_cast<QWidget *>(watched));
-            deleteLater();
-        }
-        return false;
-    }
-};
-
-} // namespace
 
 void CentreOnDesktop(QWidget &window)
 {
     CentreFrame(window);
-    if (!window.testAttribute(Qt::WA_WState_Created) &&
-        !window.findChild<CentreWhenShown *>(QStringLiteral("CentreWhenShown"), Qt::FindDirectChildrenOnly))
-        new CentreWhenShown(window);
+    if (!window.testAttribute(Qt::WA_WState_Created))
+        WhenShown::Once(window, "centreWhenShown", CentreFrame);
 }
