@@ -6,7 +6,7 @@
 #include <QString>
 #include <QStringList>
 #include <stdexcept>
-#include <unordered_map>
+#include <deque>
 #include <vector>
 
 class EIniFileException : public std::runtime_error {
@@ -23,6 +23,8 @@ public:
 
     // Reads the file if it exists; a missing file is an empty one. A file
     // that exists but cannot be read is never written through this object.
+    // The reader holds the file's bytes and little more: lines are parsed
+    // when a section is first looked up.
     explicit IniFile(const QString &path);
 
     const QString &FileName() const { return path_; }
@@ -62,44 +64,77 @@ public:
     bool Updating() const { return batch_; }
 
 private:
-    struct Line {
-        QString text;  // the whole line as it stands in the file
-        QString key;   // set on a key line
-        QString value; // trimmed
-    };
-    // Names compare without regard to case, looked up without a folded copy.
-    struct NameHash {
-        size_t operator()(const QString &name) const noexcept;
-    };
-    struct NameEqual {
-        bool operator()(const QString &a, const QString &b) const noexcept;
-    };
-    using NameIndex = std::unordered_map<QString, int, NameHash, NameEqual>;
+    // Open-addressing table of ids (sections or keys) looked up by name; the
+    // names themselves stay in the file's bytes.
+    class NameTable {
+    public:
+        template <typename Same> int Find(size_t hash, Same same) const;
+        template <typename HashOf> void Insert(size_t hash, int id, HashOf hashOf);
 
+    private:
+        void Place(size_t hash, int id);
+        std::vector<qint32> slots_; // id, or -1 when free
+        size_t count_ = 0;
+    };
+
+    // A key line written through this object: key "=" value.
+    struct Owned {
+        QString key;
+        QString value; // as written; reads trim it
+    };
+    // The first line of a key in a section.
+    struct Entry {
+        quint32 start;     // the line in the file's bytes, its line break included
+        quint32 end;       // (start == end for a line added here, which goes there);
+        quint32 keyLength; // its key begins at its first character that is no blank
+        qint32 owned;      // index into Detail::owned once written, else -1
+    };
+    // A section's key lines, parsed when it is first looked up.
+    struct Detail {
+        std::vector<Entry> entries; // in file order
+        std::vector<Owned> owned;
+        NameTable keys;
+        quint32 insertAt = 0; // after the last line that is not blank
+        QString name;         // a section added here: its name
+        bool fresh = false;   // added here, after the file's bytes
+        bool parted = false;  // a blank line goes before its header
+    };
+    // The body runs from the line after the header to bodyEnd; from there to
+    // the next section lie sections of an earlier name, kept unread.
     struct Section {
-        QString name;      // empty for the lines before the first header
-        QString header;    // the header line as it stands; empty for the lead-in
-        std::vector<Line> lines;
-        NameIndex keys; // key -> first line with it
-        void IndexKeys();
+        quint32 nameStart; // the name in the header line (fresh: where the body goes)
+        quint32 nameLength;
+        quint32 bodyEnd;
+        qint32 detail; // index into details_, or -1 while unparsed
     };
     struct Content {
+        QByteArray bytes;              // the file as read, Windows-1251
         std::vector<Section> sections; // [0]: the lines before the first header
-        NameIndex index;               // name -> first section with it
-        void IndexSections();
+        std::deque<Detail> details;
+        NameTable index; // name -> first section with it
     };
 
-    static int Lookup(const NameIndex &index, const QString &name);
-    const Line *Find(const QString &section, const QString &key) const;
+    void Parse(QByteArray bytes);
+    bool Fresh(const Section &sec) const;
+    quint32 BodyStart(const Section &sec) const;
+    quint32 KeyStart(const Entry &e) const;
+    size_t SectionHash(int s) const;
+    bool SectionIs(int s, const QString &name) const;
     int FindSection(const QString &section) const;
+    Detail &Expand(int s) const;
+    int FindKey(const Detail &d, const QString &key) const;
+    const Entry *Find(const QString &section, const QString &key, const Detail **detail) const;
+    QString EntryKey(const Detail &d, const Entry &e) const;
+    quint32 NextStart(size_t s) const;
+    bool LastLineBlank() const;
+    QByteArray Serialize(int skipSection = -1, const Entry *skipEntry = nullptr) const;
     void Save() const;
     // Applies change to the content; outside a batch the file is saved at
     // once and the content restored when that fails.
     template <typename Change> void Apply(Change change);
-    void AddLine(const QString &text);
 
     QString path_;
-    Content content_;
+    mutable Content content_; // sections are parsed on first look-up
     bool batch_ = false;
     bool truncated_ = false;
     bool unreadable_ = false;

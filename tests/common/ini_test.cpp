@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 #include <csignal>
 #include <gtest/gtest.h>
+#include <random>
 #include <string>
 #include <sys/inotify.h>
 #include <sys/resource.h>
@@ -417,4 +418,73 @@ TEST_F(Ini, LongNamesReadOnlyFilesAndLinks)
     EXPECT_THROW(writeOnly.UpdateFile(), EIniFileException);
     chmod(wo.toLocal8Bit().constData(), 0600);
     EXPECT_EQ(Get(wo), QByteArray("[S]\r\nK=old\r\nOther=kept\r\n"));
+}
+
+// Writes go into the first section of a name, before the blank lines that end
+// it and before any later section of that name; every other line is kept as
+// it stands, its line break made CR LF.
+TEST_F(Ini, WritesLandInTheFirstSectionOfTheirName)
+{
+    const QString p = Path("order.ini");
+    Put(p, QByteArray("lead=in\r[A]\nk=1\r\n\r\n[B]\r\nx=1\r\n[a]\r\nk=2\r\n ; tail\r\n[\xD8\xEA\xE0\xEB\xE0]\r\n"
+                      "\xA0v\xA0=\xA0 spaced \xA0\r\nlast=no break"));
+    IniFile ini(p);
+    EXPECT_EQ(ini.ReadString("A", "k", ""), "1");
+    EXPECT_EQ(ini.ReadString("", "lead", "none"), "none"); // the lines before any header are no section
+    EXPECT_EQ(ini.ReadString(QString::fromUtf8("ШКАЛА"), "V", ""), "spaced"); // no-break spaces are blanks
+    ini.BeginUpdate();
+    ini.WriteString("a", "j", "2");
+    ini.WriteString("B", "y", "3");
+    ini.WriteString(QString::fromUtf8("шкала"), "new", "4");
+    ini.WriteString("A", "K", "5");
+    ini.WriteString("Fresh", "f", "6");
+    ini.UpdateFile();
+    EXPECT_EQ(Get(p), QByteArray("lead=in\r\n[A]\r\nk=5\r\nj=2\r\n\r\n[B]\r\nx=1\r\ny=3\r\n[a]\r\nk=2\r\n ; tail\r\n"
+                                 "[\xD8\xEA\xE0\xEB\xE0]\r\n\xA0v\xA0=\xA0 spaced \xA0\r\nlast=no break\r\nnew=4\r\n"
+                                 "\r\n[Fresh]\r\nf=6\r\n"));
+    IniFile back(p);
+    EXPECT_EQ(back.ReadSection("A"), QStringList({"k", "j"}));
+    EXPECT_EQ(back.ReadString("FRESH", "F", ""), "6");
+}
+
+// Random files and edits: after each batch the object reads what a fresh read
+// of the file it saved reads, section by section.
+TEST_F(Ini, RandomEditsReadBackAsTheFileHolds)
+{
+    const char *const lines[] = {"[A]", "[a]", " [ B ] x", "[C", "[]", "k=1", "K = 2 ", "j=\"q\"", ";c=1", "", "  ",
+                                 "x", "=v", "\xA0k\xA0=\xA0v", "[\xD8\xEA\xE0\xEB\xE0]", "m= 'x' ", "[B]"};
+    const char *const ends[] = {"\r\n", "\n", "\r"};
+    const QStringList sections = {"A", "a", "B", "C", "", QString::fromUtf8("ШКАЛА"), "New", "b"};
+    const QStringList keys = {"k", "K", "j", "m", "x", QString::fromUtf8("Ш"), "n1"};
+    const QStringList values = {"1", " sp ", "", "\"q\"", QString::fromUtf8("Привет")};
+    std::mt19937 rng(20261211);
+    const QString p = Path("random.ini");
+    for (int round = 0; round < 600; ++round) {
+        QByteArray file;
+        for (int i = int(rng() % 12); i > 0; --i) {
+            file += lines[rng() % std::size(lines)];
+            if (i > 1 || rng() % 2)
+                file += ends[rng() % std::size(ends)];
+        }
+        Put(p, file);
+        IniFile ini(p);
+        ini.BeginUpdate();
+        for (int op = int(rng() % 8); op >= 0; --op) {
+            const QString s = sections[qsizetype(rng() % sections.size())];
+            const QString k = keys[qsizetype(rng() % keys.size())];
+            switch (rng() % 5) {
+            case 0: ini.DeleteKey(s, k); break;
+            case 1: ini.EraseSection(s); break;
+            default: ini.WriteString(s, k, values[qsizetype(rng() % values.size())]);
+            }
+        }
+        ini.UpdateFile();
+        const IniFile back(p);
+        for (const QString &s : sections) {
+            ASSERT_EQ(ini.SectionExists(s), back.SectionExists(s)) << round;
+            ASSERT_EQ(ini.ReadSection(s), back.ReadSection(s)) << round << " " << s.toStdString();
+            for (const QString &k : keys)
+                ASSERT_EQ(ini.ReadString(s, k, "-"), back.ReadString(s, k, "-")) << round;
+        }
+    }
 }
