@@ -2,11 +2,17 @@
 #include "common/numtext.h"
 #include "common/win1251.h"
 #include <QFile>
-#include <QFileInfo>
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <climits>
+#include <csignal>
+#include <cstring>
+#include <ctime>
+#include <dirent.h>
 #include <fcntl.h>
+#include <pthread.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -252,28 +258,155 @@ bool WriteAll(int fd, const char *data, qsizetype size)
     return true;
 }
 
+// A write beyond the file-size limit raises SIGXFSZ, which would end the
+// program. It is held back while the file is written and dropped when the
+// write raised it, so that the limit fails the save like a full disk.
+class FileSizeSignalHeld {
+public:
+    FileSizeSignalHeld()
+    {
+        sigemptyset(&set_);
+        sigaddset(&set_, SIGXFSZ);
+        pthread_sigmask(SIG_BLOCK, &set_, &old_);
+        sigset_t pending;
+        wasPending_ = sigpending(&pending) == 0 && sigismember(&pending, SIGXFSZ) == 1;
+    }
+    ~FileSizeSignalHeld()
+    {
+        sigset_t pending;
+        if (!wasPending_ && sigpending(&pending) == 0 && sigismember(&pending, SIGXFSZ) == 1) {
+            const timespec now{0, 0};
+            sigtimedwait(&set_, nullptr, &now);
+        }
+        pthread_sigmask(SIG_SETMASK, &old_, nullptr);
+    }
+    FileSizeSignalHeld(const FileSizeSignalHeld &) = delete;
+    FileSizeSignalHeld &operator=(const FileSizeSignalHeld &) = delete;
+
+private:
+    sigset_t set_, old_;
+    bool wasPending_ = false;
+};
+
+// The name a chain of links ends at: the file a save replaces, or creates
+// when the last link dangles. False for a loop or a link that cannot be read.
+bool ChainEnd(QByteArray path, QByteArray &end)
+{
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat st;
+        if (::lstat(path.constData(), &st) != 0) {
+            if (errno != ENOENT)
+                return false;
+            end = path; // created by the save; a missing folder fails it
+            return true;
+        }
+        if (!S_ISLNK(st.st_mode)) {
+            end = path;
+            return true;
+        }
+        QByteArray target(PATH_MAX, '\0');
+        const ssize_t n = ::readlink(path.constData(), target.data(), size_t(target.size()));
+        if (n <= 0 || n >= target.size())
+            return false;
+        target.truncate(n);
+        if (!target.startsWith('/')) {
+            const qsizetype slash = path.lastIndexOf('/');
+            target.prepend(path.left(slash + 1)); // beside the link
+        }
+        path = target;
+    }
+    return false;
+}
+
+// Temporaries are "." + name + TempMark + six letters or digits.
+constexpr char TempMark[] = ".saving-";
+constexpr int TempRandom = 6;
+
+// Removes the temporaries of this file that killed saves left behind. A save
+// in progress holds a lock on its temporary, so only unlocked ones of this
+// user go, and only while the name still stands for the file locked.
+void RemoveLeftovers(const QByteArray &dir, const QByteArray &folder, const QByteArray &prefix)
+{
+    DIR *d = ::opendir(dir.constData());
+    if (!d)
+        return;
+    auto random = [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); };
+    while (const dirent *e = ::readdir(d)) {
+        const size_t length = std::strlen(e->d_name);
+        if (length != size_t(prefix.size()) + TempRandom ||
+            std::memcmp(e->d_name, prefix.constData(), size_t(prefix.size())) != 0 ||
+            !std::all_of(e->d_name + prefix.size(), e->d_name + length, random))
+            continue;
+        const QByteArray path = folder + '/' + e->d_name;
+        const int flags = O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+        int fd = ::open(path.constData(), O_RDONLY | flags);
+        if (fd < 0)
+            fd = ::open(path.constData(), O_WRONLY | flags);
+        if (fd < 0)
+            continue;
+        struct stat held, named;
+        if (::fstat(fd, &held) == 0 && S_ISREG(held.st_mode) && held.st_uid == ::geteuid() &&
+            ::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::lstat(path.constData(), &named) == 0 &&
+            named.st_ino == held.st_ino && named.st_dev == held.st_dev)
+            ::unlink(path.constData());
+        ::close(fd);
+    }
+    ::closedir(d);
+}
+
+// Creates the temporary and locks it against the clean-up of other saves.
+// A temporary that such a clean-up took before the lock is given up for
+// another. Where the file system has no locks the temporary goes unlocked.
+int CreateTemporary(const QByteArray &pattern, QByteArray &name)
+{
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        name = pattern;
+        const int fd = ::mkostemp(name.data(), O_CLOEXEC);
+        if (fd < 0)
+            return -1;
+        if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+            if (errno != EWOULDBLOCK)
+                return fd; // no locks on this file system
+            ::close(fd);   // being removed as a leftover
+            continue;
+        }
+        struct stat held, named;
+        if (::fstat(fd, &held) == 0 && ::lstat(name.constData(), &named) == 0 && held.st_ino == named.st_ino &&
+            held.st_dev == named.st_dev)
+            return fd;
+        ::close(fd);
+    }
+    return -1;
+}
+
 // Writes bytes to a temporary file beside path, flushes it and renames it
 // over path: the old file stays whole until the new one is complete.
 bool ReplaceFile(const QString &path, const QByteArray &bytes)
 {
-    QFileInfo info(path);
-    // A link stays a link: the file it points to is replaced.
-    const QString target = info.isSymLink() ? info.symLinkTarget() : info.absoluteFilePath();
-    const QFileInfo targetInfo(target);
-    const QByteArray dir = QFile::encodeName(targetInfo.absolutePath());
-    const QByteArray final = QFile::encodeName(target);
-    // Named after the file, short enough for any name the file may have.
-    QByteArray temp = dir + "/." + QFile::encodeName(targetInfo.fileName()).left(200) + ".XXXXXX";
+    QByteArray final;
+    if (!ChainEnd(QFile::encodeName(path), final))
+        return false;
+    const qsizetype slash = final.lastIndexOf('/');
+    const QByteArray dir = slash < 0 ? QByteArray(".") : slash == 0 ? QByteArray("/") : final.left(slash);
+    const QByteArray base = final.mid(slash + 1);
+    if (base.isEmpty())
+        return false;
 
     struct stat old;
     const bool exists = ::stat(final.constData(), &old) == 0;
     if (exists && !S_ISREG(old.st_mode))
-        return false; // a directory or device where the file should be
+        return false; // a directory, FIFO, socket or device where the file should be
     // A read-only file stays as it is, although its folder would let the
     // rename replace it.
     if (exists && ::access(final.constData(), W_OK) != 0)
         return false;
-    int fd = ::mkstemp(temp.data());
+
+    // Named after the file, short enough for any name the file may have.
+    const QByteArray prefix = '.' + base.left(200) + TempMark;
+    const QByteArray folder = dir == "/" ? QByteArray() : dir;
+    RemoveLeftovers(dir, folder, prefix);
+    QByteArray temp;
+    const int fd = CreateTemporary(folder + '/' + prefix + QByteArray(TempRandom, 'X'), temp);
     if (fd < 0)
         return false;
     mode_t mode;
@@ -284,14 +417,20 @@ bool ReplaceFile(const QString &path, const QByteArray &bytes)
         ::umask(mask);
         mode = 0666 & ~mask;
     }
-    bool ok = ::fchmod(fd, mode) == 0 && WriteAll(fd, bytes.constData(), bytes.size()) && ::fsync(fd) == 0;
-    ok = ::close(fd) == 0 && ok;
+    bool ok;
+    {
+        const FileSizeSignalHeld held;
+        ok = ::fchmod(fd, mode) == 0 && WriteAll(fd, bytes.constData(), bytes.size()) && ::fsync(fd) == 0;
+    }
+    // Renamed while still locked, so no clean-up can take it first.
     if (!ok || ::rename(temp.constData(), final.constData()) != 0) {
         ::unlink(temp.constData());
+        ::close(fd);
         return false;
     }
+    ::close(fd);
     // The rename itself reaches the disk with the directory.
-    int dirFd = ::open(dir.constData(), O_RDONLY | O_DIRECTORY);
+    int dirFd = ::open(dir.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dirFd >= 0) {
         ::fsync(dirFd);
         ::close(dirFd);
@@ -381,24 +520,57 @@ void IniFile::Parse(QByteArray bytes)
 IniFile::IniFile(const QString &path) : path_(path)
 {
     Parse(QByteArray());
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) {
-        // A file that is there but cannot be read would be replaced by the
-        // writes alone.
-        unreadable_ = QFileInfo::exists(path);
+    const QByteArray name = QFile::encodeName(path);
+    struct stat st;
+    if (name.isEmpty() || ::stat(name.constData(), &st) != 0)
+        return;
+    // Only a regular file is opened: opening a FIFO waits for a writer, and
+    // opening a device may act on it.
+    auto refuse = [this](mode_t mode) {
+        kind_ = S_ISDIR(mode) ? IniPathKind::Directory : IniPathKind::Special;
+        unreadable_ = true;
+    };
+    if (!S_ISREG(st.st_mode)) {
+        refuse(st.st_mode);
         return;
     }
-    // Sized by the file, so a small file costs no large buffer; a stream or a
-    // growing file is read on in pieces up to the cap.
-    QByteArray bytes = f.read(std::min(f.size(), MaxFileSize + 1));
-    while (bytes.size() <= MaxFileSize) {
-        const QByteArray more = f.read(std::min<qint64>(1 << 16, MaxFileSize + 1 - bytes.size()));
-        if (more.isEmpty())
-            break;
-        bytes += more;
+    kind_ = IniPathKind::File;
+    // Without waiting, should the name have become a FIFO meanwhile.
+    const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno == ENOENT)
+            kind_ = IniPathKind::Missing;
+        else
+            unreadable_ = true; // writes alone would replace what could not be read
+        return;
     }
-    if (f.error() != QFileDevice::NoError)
-        unreadable_ = true;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        refuse(st.st_mode);
+        return;
+    }
+    // Sized by the file, so a small file costs no large buffer; a growing
+    // file is read on up to the cap.
+    QByteArray bytes;
+    bytes.resize(qsizetype(std::min<qint64>(std::max<qint64>(st.st_size, 0), MaxFileSize) + 1));
+    qsizetype got = 0;
+    for (;;) {
+        if (got == bytes.size()) {
+            if (got > MaxFileSize)
+                break;
+            bytes.resize(std::min<qsizetype>(std::max<qsizetype>(got * 2, 1 << 16), MaxFileSize + 1));
+        }
+        const ssize_t r = ::read(fd, bytes.data() + got, size_t(bytes.size() - got));
+        if (r < 0 && errno == EINTR)
+            continue;
+        if (r < 0)
+            unreadable_ = true;
+        if (r <= 0)
+            break;
+        got += r;
+    }
+    ::close(fd);
+    bytes.truncate(got);
     if (bytes.size() > MaxFileSize) {
         truncated_ = true;
         bytes.truncate(MaxFileSize);

@@ -14,6 +14,14 @@ public:
     explicit EIniFileException(const std::string &message) : std::runtime_error(message) {}
 };
 
+// What an IniFile found at its path, links followed.
+enum class IniPathKind {
+    Missing,   // nothing there (a dangling link too): writes create the file
+    File,      // a regular file
+    Directory, // never read or written
+    Special,   // a FIFO, socket or device: never opened, so nothing waits on it
+};
+
 class IniFile {
 public:
     // The reader takes in at most this many bytes of a file. A longer file is
@@ -21,13 +29,16 @@ public:
     // (its tail would be lost).
     static constexpr qint64 MaxFileSize = 16 * 1024 * 1024;
 
-    // Reads the file if it exists; a missing file is an empty one. A file
-    // that exists but cannot be read is never written through this object.
-    // The reader holds the file's bytes and little more: lines are parsed
-    // when a section is first looked up.
+    // Reads the file if it is a regular one; a missing file is an empty one.
+    // Anything else at the path (a directory, FIFO, socket or device) reads
+    // as empty without being opened, and, like a file that exists but cannot
+    // be read, is never written through this object. The reader holds the
+    // file's bytes and little more: lines are parsed when a section is first
+    // looked up.
     explicit IniFile(const QString &path);
 
     const QString &FileName() const { return path_; }
+    IniPathKind PathKind() const { return kind_; }
     // The file was longer than MaxFileSize: only its head was read.
     bool Truncated() const { return truncated_; }
 
@@ -59,6 +70,12 @@ public:
     // and renamed over it), keeping every line the batch did not write. A
     // failure throws EIniFileException and leaves the old file byte for byte.
     // A batch never committed writes nothing. Either way the batch ends.
+    //
+    // Through a chain of links the file at its end is replaced and the links
+    // stay; a dangling link gets its file created. The temporary is named
+    // "." + name + ".saving-XXXXXX" and locked while it is written; a save
+    // removes the unlocked ones of its own file, left by a save that was
+    // killed. A write beyond the file-size limit fails like any other.
     void BeginUpdate();
     void UpdateFile();
     bool Updating() const { return batch_; }
@@ -135,6 +152,7 @@ private:
 
     QString path_;
     mutable Content content_; // sections are parsed on first look-up
+    IniPathKind kind_ = IniPathKind::Missing;
     bool batch_ = false;
     bool truncated_ = false;
     bool unreadable_ = false;

@@ -19,7 +19,8 @@ void SaveResultsFile(const ResultsData &data, const QString &path);
 // Reads a results file into data and returns the device kind it names
 // (DeviceKindKvr20 for "KVR-20" / "КВР-20" devices). Counts are clamped,
 // missing keys take their defaults. A file without a "Device" key gives
-// UnknownDevice and no files, and leaves the common remark as it was.
+// UnknownDevice and no files, and leaves the common remark as it was. A path
+// that is no regular file (missing, a directory, a FIFO) changes nothing.
 int LoadResultsFile(ResultsData &data, const QString &path);
 
 // The value text of a key as it must stand in the file to read back the
