@@ -4,9 +4,14 @@
 #include "designer/main_form.h"
 #include <QApplication>
 #include <QStandardPaths>
+#include <csignal>
 
 int main(int argc, char *argv[])
 {
+    // A write beyond the file-size limit fails (EFBIG) instead of ending the
+    // program with the user's work: the settings, a printed file and the
+    // coefficients file then fail as on a full disk.
+    std::signal(SIGXFSZ, SIG_IGN);
     QApplication app(argc, argv);
     // The caption of the exception display and of the plain message boxes.
     QApplication::setApplicationName(QStringLiteral("Scale"));

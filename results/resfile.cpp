@@ -113,6 +113,8 @@ int LoadResultsFile(ResultsData &data, const QString &path)
 {
     const IniFile ini(path);
     int kind = DeviceKindNormal;
+    if (ini.PathKind() != IniPathKind::File)
+        return kind; // nothing but a regular file is read, and data stays as it was
     data.DeviceText = ini.ReadString(DataSection, QStringLiteral("Device"), QString::fromLatin1(UnknownDevice));
     if (data.DeviceText == QLatin1String(UnknownDevice)) {
         data.FileCount = 0;

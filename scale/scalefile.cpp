@@ -2,7 +2,6 @@
 #include "common/ini.h"
 #include "common/lang.h"
 #include "common/win1251.h"
-#include <QFileInfo>
 #include <algorithm>
 #include <utility>
 
@@ -42,12 +41,12 @@ ScaleFileStatus LoadScaleFile(const QString &path, ScaleDocument &doc)
 {
     ScaleFileStatus status;
     status.path = path;
-    const QFileInfo info(path);
-    if (!info.exists() || info.isDir()) {
+    // A FIFO, socket or device is never opened: it reads as holding no data.
+    const IniFile ini(path);
+    if (ini.PathKind() == IniPathKind::Missing || ini.PathKind() == IniPathKind::Directory) {
         status.result = ScaleFileResult::NotFound;
         return status;
     }
-    const IniFile ini(path);
     if (ini.ReadString(FileSection, QStringLiteral("Handle"), QString()) !=
         QLatin1String(FileHandleSignature)) {
         status.result = ScaleFileResult::NoData;

@@ -24,8 +24,9 @@ struct ScaleFileStatus {
 
 // Reads the scale file at path into doc: the four texts, the approximation
 // and table inputs and the points (sorted by x, equal x in file order). A
-// missing file or one without the signature changes nothing. The caller
-// recalculates, fits the graph and clears Modified.
+// missing file or a directory (NotFound), or one without the signature or a
+// FIFO, socket or device, which is never opened (NoData), changes nothing.
+// The caller recalculates, fits the graph and clears Modified.
 ScaleFileStatus LoadScaleFile(const QString &path, ScaleDocument &doc);
 
 // Writes doc to path in one replacement of the file; keys it does not write

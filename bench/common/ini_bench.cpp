@@ -1,8 +1,11 @@
-// INI files of results size: 30,000 keys written in one batch and read back.
+// INI files of results size: 30,000 keys written in one batch and read back;
+// the reader's memory on large degenerate files.
 #include "common/ini.h"
 #include "common/numtext.h"
+#include <QFile>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
+#include <cstdio>
 
 namespace {
 
@@ -58,5 +61,103 @@ void BM_Read30000Keys(benchmark::State &state)
     state.counters["keys"] = Sections * KeysPerSection;
 }
 BENCHMARK(BM_Read30000Keys)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+namespace {
+
+long StatusKb(const char *field)
+{
+    QFile f(QStringLiteral("/proc/self/status"));
+    if (!f.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray &line : f.readAll().split('\n'))
+        if (line.startsWith(field))
+            return line.mid(int(qstrlen(field))).trimmed().split(' ').value(0).toLong();
+    return 0;
+}
+
+// Starts a new peak at the current resident set.
+void ResetPeak()
+{
+    if (std::FILE *f = std::fopen("/proc/self/clear_refs", "w")) {
+        std::fputs("5", f);
+        std::fclose(f);
+    }
+}
+
+// A file of IniFile::MaxFileSize bytes: head once, then line over and over
+// (its number, if it holds "%1", counting up), written in small pieces so
+// that no large buffer is left to the allocator before the measurement.
+qint64 MakeFile(const QString &path, const QByteArray &head, const QByteArray &line)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly))
+        return 0;
+    f.write(head);
+    qint64 size = head.size();
+    QByteArray chunk;
+    for (int n = 0;; ++n) {
+        QByteArray l = line;
+        if (l.contains("%1"))
+            l.replace("%1", QByteArray::number(n));
+        if (size + l.size() > IniFile::MaxFileSize)
+            break;
+        chunk += l;
+        size += l.size();
+        if (chunk.size() >= 1 << 16) {
+            f.write(chunk);
+            chunk.clear();
+        }
+    }
+    f.write(chunk);
+    return size;
+}
+
+// Peak resident memory of reading a degenerate file of the largest size
+// the reader takes, and of the look-ups a loader makes in it (a key of the
+// section that the file is full of, so that section is parsed), above the
+// process before the read. Target: at most 4 times the file size. The
+// allocator keeps what earlier benchmarks freed, so run each of these alone
+// for its figure (--benchmark_filter=BM_ReadMemory/blank_crlf).
+void ReadMemory(benchmark::State &state, const QByteArray &head, const QByteArray &line)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("degenerate.scl3"));
+    const qint64 size = MakeFile(path, head, line);
+    for (auto _ : state) {
+        state.PauseTiming();
+        ResetPeak();
+        const long base = StatusKb("VmRSS:");
+        state.ResumeTiming();
+        {
+            const IniFile ini(path);
+            benchmark::DoNotOptimize(ini.ReadString(QStringLiteral("File"), QStringLiteral("Handle"), QString()));
+            benchmark::DoNotOptimize(ini.ReadString(QStringLiteral("A"), QStringLiteral("K"), QString()));
+            benchmark::DoNotOptimize(ini.ReadString(QStringLiteral("A"), QStringLiteral("Missing"), QString()));
+            state.PauseTiming();
+            const long peak = StatusKb("VmHWM:");
+            state.counters["peak_MB_above_base"] = double(peak - base) / 1024.0;
+            state.counters["times_file_size"] = double(peak - base) * 1024.0 / double(size);
+            state.ResumeTiming();
+        }
+    }
+    state.counters["file_MB"] = double(size) / (1024.0 * 1024.0);
+}
+
+BENCHMARK_CAPTURE(ReadMemory, blank_crlf, QByteArray(), QByteArray("\r\n"))->Name("BM_ReadMemory/blank_crlf")
+    ->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK_CAPTURE(ReadMemory, blank_lf, QByteArray(), QByteArray("\n"))->Name("BM_ReadMemory/blank_lf")
+    ->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK_CAPTURE(ReadMemory, same_section, QByteArray(), QByteArray("[A]\r\n"))->Name("BM_ReadMemory/same_section")
+    ->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK_CAPTURE(ReadMemory, new_sections, QByteArray(), QByteArray("[%1]\r\n"))->Name("BM_ReadMemory/new_sections")
+    ->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK_CAPTURE(ReadMemory, same_key, QByteArray("[A]\r\n"), QByteArray("K=1\r\n"))->Name("BM_ReadMemory/same_key")
+    ->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK_CAPTURE(ReadMemory, new_keys, QByteArray("[A]\r\n"), QByteArray("%1=\r\n"))->Name("BM_ReadMemory/new_keys")
+    ->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK_CAPTURE(ReadMemory, comments, QByteArray("[A]\r\n"), QByteArray(";\r\n"))->Name("BM_ReadMemory/comments")
+    ->Unit(benchmark::kMillisecond)->Iterations(1);
 
 } // namespace

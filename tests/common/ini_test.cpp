@@ -1,14 +1,18 @@
 #include "common/ini.h"
 #include "common/numtext.h"
 #include "common/win1251.h"
+#include "tests/common/special_paths.h"
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <csignal>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <random>
 #include <string>
 #include <sys/inotify.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -417,4 +421,227 @@ TEST_F(Ini, LongNamesReadOnlyFilesAndLinks)
     EXPECT_THROW(writeOnly.UpdateFile(), EIniFileException);
     chmod(wo.toLocal8Bit().constData(), 0600);
     EXPECT_EQ(Get(wo), QByteArray("[S]\r\nK=old\r\nOther=kept\r\n"));
+}
+
+namespace {
+
+QStringList Listing(const QString &dir)
+{
+    return QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+} // namespace
+
+// Nothing waits on a FIFO, a socket or a device: each reads as empty
+// without being opened, refuses every write at once, and stays what it is.
+TEST_F(Ini, PathsThatAreNoFileAreNeitherOpenedNorReplaced)
+{
+    const QString fifo = Path("fifo.ini");
+    ASSERT_TRUE(special::MakeFifo(fifo));
+    const QString socket = Path("socket.ini");
+    ASSERT_TRUE(special::MakeSocket(socket));
+    const QString device = Path("device.ini"); // a link to a character device
+    ASSERT_TRUE(special::MakeLink("/dev/null", device));
+    const QString folder = Path("folder.ini");
+    ASSERT_TRUE(QDir(dir.path()).mkdir("folder.ini"));
+    const QStringList before = Listing(dir.path());
+    struct Case {
+        QString path;
+        IniPathKind kind;
+    };
+    for (const Case &c : {Case{fifo, IniPathKind::Special}, Case{socket, IniPathKind::Special},
+                          Case{device, IniPathKind::Special}, Case{folder, IniPathKind::Directory}}) {
+        SCOPED_TRACE(c.path.toStdString());
+        const special::Watchdog watchdog("an INI path that is no file");
+        IniFile ini(c.path);
+        EXPECT_EQ(ini.PathKind(), c.kind);
+        EXPECT_FALSE(ini.SectionExists("S"));
+        EXPECT_EQ(ini.ReadString("S", "K", "none"), "none");
+        try {
+            ini.WriteString("S", "K", "V");
+            ADD_FAILURE() << "written";
+        } catch (const EIniFileException &e) {
+            EXPECT_EQ(std::string(e.what()), "Unable to write to " + c.path.toStdString());
+        }
+        ini.BeginUpdate();
+        ini.WriteString("S", "K", "V");
+        EXPECT_THROW(ini.UpdateFile(), EIniFileException);
+        EXPECT_EQ(ini.ReadString("S", "K", "none"), "V"); // the batch stays in memory
+    }
+    EXPECT_TRUE(special::IsFifo(fifo));
+    EXPECT_TRUE(special::IsLink(device));
+    struct stat null{};
+    EXPECT_TRUE(stat("/dev/null", &null) == 0 && S_ISCHR(null.st_mode));
+    EXPECT_EQ(Listing(dir.path()), before) << "a temporary was left or a path replaced";
+    EXPECT_EQ(IniFile(Path("missing.ini")).PathKind(), IniPathKind::Missing);
+    Put(Path("plain.ini"), "[S]\r\nK=1\r\n");
+    EXPECT_EQ(IniFile(Path("plain.ini")).PathKind(), IniPathKind::File);
+}
+
+// A chain of links is followed to its end, whose file is replaced; a
+// dangling link gets the file it names, when that folder exists.
+TEST_F(Ini, LinkChainsAreFollowedToTheirEnd)
+{
+    ASSERT_TRUE(QDir(dir.path()).mkdir("real"));
+    const QString end = Path("real/c.ini");
+    Put(end, "[S]\r\nK=old\r\n");
+    ASSERT_TRUE(special::MakeLink(end, Path("b.ini")));      // absolute
+    ASSERT_TRUE(special::MakeLink("b.ini", Path("a.ini")));  // relative to its folder
+    IniFile viaChain(Path("a.ini"));
+    EXPECT_EQ(viaChain.PathKind(), IniPathKind::File);
+    EXPECT_EQ(viaChain.ReadString("S", "K", ""), "old");
+    viaChain.WriteString("S", "K", "new");
+    EXPECT_TRUE(special::IsLink(Path("a.ini")));
+    EXPECT_TRUE(special::IsLink(Path("b.ini")));
+    EXPECT_EQ(Get(end), QByteArray("[S]\r\nK=new\r\n"));
+    EXPECT_EQ(Listing(Path("real")), QStringList{"c.ini"});
+
+    ASSERT_TRUE(special::MakeLink("real/made.ini", Path("dangling.ini")));
+    IniFile dangling(Path("dangling.ini"));
+    EXPECT_EQ(dangling.PathKind(), IniPathKind::Missing);
+    dangling.WriteString("S", "K", "v");
+    EXPECT_TRUE(special::IsLink(Path("dangling.ini")));
+    EXPECT_EQ(Get(Path("real/made.ini")), QByteArray("[S]\r\nK=v\r\n"));
+
+    ASSERT_TRUE(special::MakeLink("nowhere/x.ini", Path("nofolder.ini")));
+    ASSERT_TRUE(special::MakeLink("loop2.ini", Path("loop1.ini")));
+    ASSERT_TRUE(special::MakeLink("loop1.ini", Path("loop2.ini")));
+    const QStringList before = Listing(dir.path());
+    for (const char *name : {"nofolder.ini", "loop1.ini"}) {
+        SCOPED_TRACE(name);
+        IniFile ini(Path(name));
+        EXPECT_EQ(ini.PathKind(), IniPathKind::Missing);
+        EXPECT_THROW(ini.WriteString("S", "K", "v"), EIniFileException);
+    }
+    EXPECT_EQ(Listing(dir.path()), before);
+}
+
+// Under a file-size limit the save fails like a full disk, in a process
+// that left SIGXFSZ as it was: the old file stays and no temporary is left.
+TEST_F(Ini, FileSizeLimitFailsTheSaveAndEndsNothing)
+{
+    const QString p = Path("limited.ini");
+    const QByteArray old = "[S]\r\nK=old\r\n";
+    Put(p, old);
+    const std::string outcome = special::RunUnderFileSizeLimit(4096, [&] {
+        IniFile ini(p);
+        ini.BeginUpdate();
+        for (int i = 0; i < 1000; ++i)
+            ini.WriteInteger("S", QString("X%1").arg(i), i);
+        try {
+            ini.UpdateFile();
+            return 1;
+        } catch (const EIniFileException &e) {
+            if (std::string(e.what()) != "Unable to write to " + p.toStdString())
+                return 2;
+        }
+        // A later save that fits goes through.
+        IniFile small(p);
+        small.WriteString("S", "K", "new");
+        return 0;
+    });
+    EXPECT_EQ(outcome, "exit 0");
+    EXPECT_EQ(Get(p), QByteArray("[S]\r\nK=new\r\n"));
+    EXPECT_EQ(Listing(dir.path()), QStringList{"limited.ini"}) << "temporary left";
+}
+
+// A save killed on the way leaves its temporary; the next save of that file
+// removes it, but not the temporary of a save still running (it holds a
+// lock), nor what belongs to other files or to the user.
+TEST_F(Ini, LeftoversOfKilledSavesGoWithTheNextSave)
+{
+    const QString p = Path("t.ini");
+    Put(p, "[S]\r\nK=old\r\n");
+    const QStringList dead = {".t.ini.saving-a1B2c3", ".t.ini.saving-ZZZZZZ"};
+    const QStringList kept = {".t.ini.saving-live01", ".u.ini.saving-a1B2c3", ".t.ini.saving-notes.txt",
+                              ".t.ini.bak", ".t.ini.saving-abc"};
+    for (const QString &name : dead + kept)
+        Put(dir.filePath(name), "half a save");
+    const QByteArray live = special::Native(dir.filePath(".t.ini.saving-live01"));
+    const int liveFd = ::open(live.constData(), O_RDONLY);
+    ASSERT_GE(liveFd, 0);
+    ASSERT_EQ(::flock(liveFd, LOCK_EX | LOCK_NB), 0);
+
+    IniFile ini(p);
+    ini.WriteString("S", "K", "new");
+    ::close(liveFd);
+    EXPECT_EQ(Get(p), QByteArray("[S]\r\nK=new\r\n"));
+    QStringList expected = kept;
+    expected << "t.ini";
+    expected.sort();
+    EXPECT_EQ(Listing(dir.path()), expected);
+
+    // Once that save is gone too, its temporary goes with the next one.
+    ini.WriteString("S", "K", "newer");
+    expected.removeAll(".t.ini.saving-live01");
+    EXPECT_EQ(Listing(dir.path()), expected);
+}
+
+// Writes go into the first section of a name, before the blank lines that end
+// it and before any later section of that name; every other line is kept as
+// it stands, its line break made CR LF.
+TEST_F(Ini, WritesLandInTheFirstSectionOfTheirName)
+{
+    const QString p = Path("order.ini");
+    Put(p, QByteArray("lead=in\r[A]\nk=1\r\n\r\n[B]\r\nx=1\r\n[a]\r\nk=2\r\n ; tail\r\n[\xD8\xEA\xE0\xEB\xE0]\r\n"
+                      "\xA0v\xA0=\xA0 spaced \xA0\r\nlast=no break"));
+    IniFile ini(p);
+    EXPECT_EQ(ini.ReadString("A", "k", ""), "1");
+    EXPECT_EQ(ini.ReadString("", "lead", "none"), "none"); // the lines before any header are no section
+    EXPECT_EQ(ini.ReadString(QString::fromUtf8("ШКАЛА"), "V", ""), "spaced"); // no-break spaces are blanks
+    ini.BeginUpdate();
+    ini.WriteString("a", "j", "2");
+    ini.WriteString("B", "y", "3");
+    ini.WriteString(QString::fromUtf8("шкала"), "new", "4");
+    ini.WriteString("A", "K", "5");
+    ini.WriteString("Fresh", "f", "6");
+    ini.UpdateFile();
+    EXPECT_EQ(Get(p), QByteArray("lead=in\r\n[A]\r\nk=5\r\nj=2\r\n\r\n[B]\r\nx=1\r\ny=3\r\n[a]\r\nk=2\r\n ; tail\r\n"
+                                 "[\xD8\xEA\xE0\xEB\xE0]\r\n\xA0v\xA0=\xA0 spaced \xA0\r\nlast=no break\r\nnew=4\r\n"
+                                 "\r\n[Fresh]\r\nf=6\r\n"));
+    IniFile back(p);
+    EXPECT_EQ(back.ReadSection("A"), QStringList({"k", "j"}));
+    EXPECT_EQ(back.ReadString("FRESH", "F", ""), "6");
+}
+
+// Random files and edits: after each batch the object reads what a fresh read
+// of the file it saved reads, section by section.
+TEST_F(Ini, RandomEditsReadBackAsTheFileHolds)
+{
+    const char *const lines[] = {"[A]", "[a]", " [ B ] x", "[C", "[]", "k=1", "K = 2 ", "j=\"q\"", ";c=1", "", "  ",
+                                 "x", "=v", "\xA0k\xA0=\xA0v", "[\xD8\xEA\xE0\xEB\xE0]", "m= 'x' ", "[B]"};
+    const char *const ends[] = {"\r\n", "\n", "\r"};
+    const QStringList sections = {"A", "a", "B", "C", "", QString::fromUtf8("ШКАЛА"), "New", "b"};
+    const QStringList keys = {"k", "K", "j", "m", "x", QString::fromUtf8("Ш"), "n1"};
+    const QStringList values = {"1", " sp ", "", "\"q\"", QString::fromUtf8("Привет")};
+    std::mt19937 rng(20261211);
+    const QString p = Path("random.ini");
+    for (int round = 0; round < 600; ++round) {
+        QByteArray file;
+        for (int i = int(rng() % 12); i > 0; --i) {
+            file += lines[rng() % std::size(lines)];
+            if (i > 1 || rng() % 2)
+                file += ends[rng() % std::size(ends)];
+        }
+        Put(p, file);
+        IniFile ini(p);
+        ini.BeginUpdate();
+        for (int op = int(rng() % 8); op >= 0; --op) {
+            const QString s = sections[qsizetype(rng() % sections.size())];
+            const QString k = keys[qsizetype(rng() % keys.size())];
+            switch (rng() % 5) {
+            case 0: ini.DeleteKey(s, k); break;
+            case 1: ini.EraseSection(s); break;
+            default: ini.WriteString(s, k, values[qsizetype(rng() % values.size())]);
+            }
+        }
+        ini.UpdateFile();
+        const IniFile back(p);
+        for (const QString &s : sections) {
+            ASSERT_EQ(ini.SectionExists(s), back.SectionExists(s)) << round;
+            ASSERT_EQ(ini.ReadSection(s), back.ReadSection(s)) << round << " " << s.toStdString();
+            for (const QString &k : keys)
+                ASSERT_EQ(ini.ReadString(s, k, "-"), back.ReadString(s, k, "-")) << round;
+        }
+    }
 }
