@@ -21,7 +21,8 @@ void SaveResultsFile(const ResultsData &data, const QString &path);
 // what is read are clamped (a group's SCount is only shown and is taken as
 // it stands), missing keys take their defaults, and a float key that holds
 // no number keeps its text for the next save. A file without a "Device" key
-// gives UnknownDevice and no files, and leaves the common remark as it was.
+// gives UnknownDevice and no files, and leaves the common remark as it was. A
+// path that is no regular file (missing, a directory, a FIFO) changes nothing.
 int LoadResultsFile(ResultsData &data, const QString &path);
 
 // The value text of a key as it must stand in the file to read back the
