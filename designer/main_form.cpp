@@ -874,7 +874,11 @@ void TMainForm::PointsGridDrawCell(QPainter &painter, int ACol, int ARow, const 
     const QFontMetrics fm(painter.font());
     const int left = Rect.width() - fm.horizontalAdvance(text) - 2;
     const int top = (Rect.height() - fm.height()) / 2;
+    // A long value shows its right end and leaves the neighbouring cell alone.
+    painter.save();
+    painter.setClipRect(Rect, Qt::IntersectClip);
     painter.drawText(Rect.left() + left, Rect.top() + top + fm.ascent(), text);
+    painter.restore();
 }
 
 void TMainForm::PointsGridSelectCell(int ARow) { RowScrollBar->setValue(ARow); }

@@ -72,6 +72,36 @@ TEST_F(PointsTest, TheGridShowsTheDocument)
     EXPECT_TRUE(white);
 }
 
+TEST_F(PointsTest, AValueWiderThanItsCellStaysInsideIt)
+{
+    TMainForm &f = *form;
+    Add(-1.23456789012345e-300, 1.79769313486231e308);
+    // The cell in the middle of a wider picture: nothing may reach the
+    // neighbouring cells, selected or not.
+    for (const bool selected : {false, true}) {
+        SCOPED_TRACE(selected);
+        QImage image(3 * 102, 24, QImage::Format_RGB32);
+        image.fill(qRgb(0, 255, 0));
+        const QRect cell(102, 0, 102, 24);
+        QPainter p(&image);
+        p.setFont(f.PointsGrid->font());
+        ASSERT_GT(QFontMetrics(p.font()).horizontalAdvance(f.PointsModel->index(0, 1).data().toString()), cell.width());
+        f.PointsGridDrawCell(p, 1, 0, cell, selected);
+        p.end();
+        int outside = 0, ink = 0;
+        const QRgb background = selected ? qRgb(0, 0, 128) : qRgb(255, 255, 255);
+        for (int x = 0; x < image.width(); ++x)
+            for (int y = 0; y < image.height(); ++y) {
+                if (!cell.contains(x, y))
+                    outside += image.pixel(x, y) != qRgb(0, 255, 0);
+                else
+                    ink += image.pixel(x, y) != background;
+            }
+        EXPECT_EQ(outside, 0);
+        EXPECT_GT(ink, 0) << "the right end of the text shows";
+    }
+}
+
 TEST_F(PointsTest, ChangingMovesThePointAndTheRowFollows)
 {
     TMainForm &f = *form;
