@@ -376,6 +376,8 @@ void TMainForm::BuildPanels()
 
     MainPanel->resize(EditLeft + EditWidth + MemoWidth + 12, DefaultHeight);
     UpdateLangauge();
+    // The window's own text; only a language switch writes the misspelt one.
+    Label7->setText(QStringLiteral("Шкала аппроксимации"));
 }
 
 void TMainForm::Connect()

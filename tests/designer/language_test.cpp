@@ -50,12 +50,17 @@ QString TextOf(QObject *o)
     return QStringLiteral("<none>");
 }
 
-void ExpectTexts(TMainForm &f, bool english)
+// At start the window has its own Russian texts; only the switch writes the
+// misspelt "фппроксимации".
+void ExpectTexts(TMainForm &f, bool english, bool atStart = false)
 {
     for (const TextRow &t : Texts) {
         QObject *o = f.findChild<QObject *>(QString::fromLatin1(t.component));
         ASSERT_NE(o, nullptr) << t.component;
-        EXPECT_EQ(TextOf(o), QString::fromUtf8(english ? t.english : t.russian)) << t.component;
+        const char *expected = english ? t.english : t.russian;
+        if (atStart && qstrcmp(t.component, "Label7") == 0)
+            expected = "Шкала аппроксимации";
+        EXPECT_EQ(TextOf(o), QString::fromUtf8(expected)) << t.component;
     }
     EXPECT_EQ(f.windowTitle(), QString::fromUtf8(english ? "Scale" : "Шкала"));
     EXPECT_EQ(f.ATypeRadioGroup->title().trimmed(), QString::fromUtf8(english ? "Approximation" : "Аппроксимация"));
@@ -80,7 +85,7 @@ void ExpectTexts(TMainForm &f, bool english)
 TEST_F(LanguageTest, SwitchingChangesEveryListedTextAndKeepsEachMenusStates)
 {
     TMainForm &f = Start();
-    ExpectTexts(f, false);
+    ExpectTexts(f, false, true);
     f.ATypeRadioGroup->SetItemIndex(1);
     // Each menu keeps its own enabled states.
     f.ProgrammItem->setEnabled(true);
