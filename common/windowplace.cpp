@@ -105,6 +105,52 @@ void FitShown(QWidget &window)
     });
 }
 
+// Fits a shown window again whenever its frame changes: the first show, and a
+// window manager that adds its frame only after the window has shown (X11
+// window managers do), so that the frame it adds does not push the bottom of
+// the window off the screen. A window the user moves keeps its frame and is
+// left where it is put.
+class FrameWatch : public QObject {
+public:
+    explicit FrameWatch(QWidget &window) : QObject(&window), margins_(FrameMargins(window))
+    {
+        setObjectName(QStringLiteral("windowPlaceCheck"));
+        window.installEventFilter(this);
+    }
+    static void On(QWidget &window)
+    {
+        if (!window.findChild<FrameWatch *>(QStringLiteral("windowPlaceCheck"), Qt::FindDirectChildrenOnly))
+            new FrameWatch(window);
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (watched != parent())
+            return false;
+        auto &window = *static_cast<QWidget *>(watched);
+        switch (event->type()) {
+        case QEvent::Show:
+            margins_ = FrameMargins(window);
+            FitShown(window);
+            break;
+        case QEvent::Move:
+        case QEvent::Resize:
+            if (window.isVisible() && FrameMargins(window) != margins_) {
+                margins_ = FrameMargins(window);
+                FitShown(window);
+            }
+            break;
+        default:
+            break;
+        }
+        return false;
+    }
+
+private:
+    QMargins margins_;
+};
+
 void CentreFrame(QWidget &window)
 {
     const QScreen *screen = QGuiApplication::primaryScreen();
@@ -161,8 +207,7 @@ void RestoreWindowPlace(QWidget &window, int left, int top, int width, int heigh
     const QRect fit = FitOnScreen(left, top, extent(width, m.left(), m.right()), extent(height, m.top(), m.bottom()),
                                   AvailableAreas());
     Apply(window, fit, m);
-    if (!window.isVisible())
-        WhenShown::Once(window, "windowPlaceCheck", FitShown);
+    FrameWatch::On(window);
 }
 
 void CentreOnDesktop(QWidget &window)

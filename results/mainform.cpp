@@ -393,9 +393,10 @@ StatisticReport TMainForm::InstallReadResults(const QString &deviceText, const s
     BuildTree();
     Modified = true;
     // The read succeeded and kept every reading: the text says which one
-    // stays out of the statistics, for the user's information.
+    // stays out of the statistics, for the user's information, as the read's
+    // own box shows its texts (no full stop added).
     if (!report.Clean())
-        ui::Message(this, ExceptionText(report.Message()), Lang("Результаты Q5-M8", "Q5-M8 results"),
+        ui::Message(this, report.Message(), Lang("Результаты Q5-M8", "Q5-M8 results"),
                     ui::MbOk | ui::MbIconInformation);
     return report;
 }

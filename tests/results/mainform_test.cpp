@@ -640,7 +640,8 @@ TEST_F(MainFormTest, ReadResultsKeepBadReadingsAndSayItOnce)
     const StatisticReport r = f.InstallReadResults(QStringLiteral("Q5-M8 v.1.2.15"), files);
     EXPECT_EQ(r.nonNumeric, 2);
     ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_EQ(dialogs.messages[0].text, "'-----' is not a valid floating point value.");
+    // The text as the conversion gives it, with no full stop added.
+    EXPECT_EQ(dialogs.messages[0].text, "'-----' is not a valid floating point value");
     EXPECT_EQ(dialogs.messages[0].caption, QString::fromUtf8("Результаты Q5-M8"));
     // The read succeeded: information, not an error.
     EXPECT_EQ(dialogs.messages[0].flags, unsigned(ui::MbOk | ui::MbIconInformation));

@@ -122,7 +122,7 @@ TEST_P(ReadWindow, ReadingsThatAreNotNumbersAndDroppedValuesAreSaidAfterTheRead)
     w.Read(dialogs);
     TMainForm &f = *w.form;
     ASSERT_EQ(dialogs.messages.size(), 2u) << dialogs.Texts().join(u'|').toStdString();
-    EXPECT_EQ(dialogs.messages[0].text, QStringLiteral("'-----' is not a valid floating point value."));
+    EXPECT_EQ(dialogs.messages[0].text, QStringLiteral("'-----' is not a valid floating point value"));
     EXPECT_EQ(dialogs.messages[1].text,
               english ? QStringLiteral("The device sent more than 100 values in a file; the first 100 are kept, "
                                        "dropped: file 10 - 23.")
