@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <csignal>
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -421,6 +422,43 @@ TEST_F(Ini, LongNamesReadOnlyFilesAndLinks)
     EXPECT_THROW(writeOnly.UpdateFile(), EIniFileException);
     chmod(wo.toLocal8Bit().constData(), 0600);
     EXPECT_EQ(Get(wo), QByteArray("[S]\r\nK=old\r\nOther=kept\r\n"));
+}
+
+// A save replaces the file by a new one; that one gets the old file's owner
+// and group back, where the system lets the saver give them: both for root,
+// and the group for a member of it.
+TEST_F(Ini, SaveKeepsTheOwnerAndGroup)
+{
+    const QString p = Path("owned.ini");
+    Put(p, "[S]\r\nK=old\r\n");
+    uid_t owner = ::geteuid();
+    gid_t group = ::getegid();
+    if (owner == 0) {
+        owner = 65534; // any other user and group
+        group = 65534;
+    } else {
+        std::vector<gid_t> groups(size_t(std::max(::getgroups(0, nullptr), 0)));
+        groups.resize(size_t(std::max(::getgroups(int(groups.size()), groups.data()), 0)));
+        const auto other = std::find_if(groups.begin(), groups.end(), [](gid_t g) { return g != ::getegid(); });
+        if (other == groups.end())
+            GTEST_SKIP() << "no other group to give the file";
+        group = *other;
+    }
+    const QByteArray native = special::Native(p);
+    ASSERT_EQ(::chown(native.constData(), owner, group), 0);
+    ASSERT_EQ(::chmod(native.constData(), 0664), 0);
+
+    IniFile ini(p);
+    ini.WriteString("S", "K", "new"); // a single write
+    ini.BeginUpdate();
+    ini.WriteString("S", "J", "batch");
+    ini.UpdateFile(); // and a batch
+    EXPECT_EQ(Get(p), QByteArray("[S]\r\nK=new\r\nJ=batch\r\n"));
+    struct stat st{};
+    ASSERT_EQ(::stat(native.constData(), &st), 0);
+    EXPECT_EQ(st.st_uid, owner);
+    EXPECT_EQ(st.st_gid, group);
+    EXPECT_EQ(st.st_mode & 07777, 0664u);
 }
 
 namespace {
