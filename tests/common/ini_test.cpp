@@ -615,6 +615,28 @@ TEST_F(Ini, LeftoversOfKilledSavesGoWithTheNextSave)
     EXPECT_EQ(Listing(dir.path()), expected);
 }
 
+// In a shared folder the clean-up takes only the saver's own leftovers: a
+// dead temporary of another user, or a link named like one, stays.
+TEST_F(Ini, LeftoversOfOtherUsersAndLinksStay)
+{
+    const QString p = Path("t.ini");
+    Put(p, "[S]\r\nK=old\r\n");
+    Put(Path("mine.txt"), "the user's own file");
+    ASSERT_TRUE(special::MakeLink(Path("mine.txt"), Path(".t.ini.saving-link01")));
+    QStringList kept = {".t.ini.saving-link01", "mine.txt", "t.ini"};
+    if (::geteuid() == 0) {
+        const QString theirs = Path(".t.ini.saving-other1");
+        Put(theirs, "half of another user's save");
+        ASSERT_EQ(::chown(special::Native(theirs).constData(), 65534, 65534), 0);
+        kept << ".t.ini.saving-other1";
+    }
+    kept.sort();
+    IniFile ini(p);
+    ini.WriteString("S", "K", "new");
+    EXPECT_EQ(Listing(dir.path()), kept);
+    EXPECT_EQ(Get(Path("mine.txt")), QByteArray("the user's own file"));
+}
+
 // Writes go into the first section of a name, before the blank lines that end
 // it and before any later section of that name; every other line is kept as
 // it stands, its line break made CR LF.
