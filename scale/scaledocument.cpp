@@ -133,11 +133,14 @@ bool WriteFileText(const QString &path, const std::string &text)
 {
     const QByteArray name = QFile::encodeName(path);
     // Only a regular file is written: opening a FIFO would wait for a reader,
-    // and a device would swallow the coefficients.
+    // and opening a device may act on it. Checked again once open, should
+    // the name have changed meanwhile.
+    struct stat st;
+    if (::stat(name.constData(), &st) == 0 && !S_ISREG(st.st_mode))
+        return false;
     const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
     if (fd < 0)
         return false;
-    struct stat st;
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || ::ftruncate(fd, 0) != 0) {
         ::close(fd);
         return false;
