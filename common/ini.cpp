@@ -417,6 +417,14 @@ bool ReplaceFile(const QString &path, const QByteArray &bytes)
         ::umask(mask);
         mode = 0666 & ~mask;
     }
+    // The new file is the saver's; it gets the old one's owner and group
+    // back where the system allows (the owner only for root, the group for a
+    // member of it). Before the mode, which a change of owner may clear.
+    if (exists && (old.st_uid != ::geteuid() || old.st_gid != ::getegid())) {
+        if (::fchown(fd, old.st_uid, old.st_gid) != 0 && ::fchown(fd, uid_t(-1), old.st_gid) != 0) {
+            // Neither: the file becomes the saver's, as any new file would.
+        }
+    }
     bool ok;
     {
         const FileSizeSignalHeld held;

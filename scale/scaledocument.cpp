@@ -10,7 +10,10 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <fcntl.h>
 #include <new>
+#include <sys/stat.h>
+#include <unistd.h>
 
 ScaleDocument::ScaleDocument() = default;
 
@@ -129,9 +132,24 @@ namespace {
 bool WriteFileText(const QString &path, const std::string &text)
 {
     const QByteArray name = QFile::encodeName(path);
-    std::FILE *f = std::fopen(name.constData(), "w");
-    if (!f)
+    // Only a regular file is written: opening a FIFO would wait for a reader,
+    // and opening a device may act on it. Checked again once open, should
+    // the name have changed meanwhile.
+    struct stat st;
+    if (::stat(name.constData(), &st) == 0 && !S_ISREG(st.st_mode))
         return false;
+    const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return false;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || ::ftruncate(fd, 0) != 0) {
+        ::close(fd);
+        return false;
+    }
+    std::FILE *f = ::fdopen(fd, "w");
+    if (!f) {
+        ::close(fd);
+        return false;
+    }
     bool ok = std::fputs(text.c_str(), f) >= 0;
     ok = std::fclose(f) == 0 && ok;
     if (!ok)

@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <csignal>
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -423,6 +424,43 @@ TEST_F(Ini, LongNamesReadOnlyFilesAndLinks)
     EXPECT_EQ(Get(wo), QByteArray("[S]\r\nK=old\r\nOther=kept\r\n"));
 }
 
+// A save replaces the file by a new one; that one gets the old file's owner
+// and group back, where the system lets the saver give them: both for root,
+// and the group for a member of it.
+TEST_F(Ini, SaveKeepsTheOwnerAndGroup)
+{
+    const QString p = Path("owned.ini");
+    Put(p, "[S]\r\nK=old\r\n");
+    uid_t owner = ::geteuid();
+    gid_t group = ::getegid();
+    if (owner == 0) {
+        owner = 65534; // any other user and group
+        group = 65534;
+    } else {
+        std::vector<gid_t> groups(size_t(std::max(::getgroups(0, nullptr), 0)));
+        groups.resize(size_t(std::max(::getgroups(int(groups.size()), groups.data()), 0)));
+        const auto other = std::find_if(groups.begin(), groups.end(), [](gid_t g) { return g != ::getegid(); });
+        if (other == groups.end())
+            GTEST_SKIP() << "no other group to give the file";
+        group = *other;
+    }
+    const QByteArray native = special::Native(p);
+    ASSERT_EQ(::chown(native.constData(), owner, group), 0);
+    ASSERT_EQ(::chmod(native.constData(), 0664), 0);
+
+    IniFile ini(p);
+    ini.WriteString("S", "K", "new"); // a single write
+    ini.BeginUpdate();
+    ini.WriteString("S", "J", "batch");
+    ini.UpdateFile(); // and a batch
+    EXPECT_EQ(Get(p), QByteArray("[S]\r\nK=new\r\nJ=batch\r\n"));
+    struct stat st{};
+    ASSERT_EQ(::stat(native.constData(), &st), 0);
+    EXPECT_EQ(st.st_uid, owner);
+    EXPECT_EQ(st.st_gid, group);
+    EXPECT_EQ(st.st_mode & 07777, 0664u);
+}
+
 namespace {
 
 QStringList Listing(const QString &dir)
@@ -575,6 +613,28 @@ TEST_F(Ini, LeftoversOfKilledSavesGoWithTheNextSave)
     ini.WriteString("S", "K", "newer");
     expected.removeAll(".t.ini.saving-live01");
     EXPECT_EQ(Listing(dir.path()), expected);
+}
+
+// In a shared folder the clean-up takes only the saver's own leftovers: a
+// dead temporary of another user, or a link named like one, stays.
+TEST_F(Ini, LeftoversOfOtherUsersAndLinksStay)
+{
+    const QString p = Path("t.ini");
+    Put(p, "[S]\r\nK=old\r\n");
+    Put(Path("mine.txt"), "the user's own file");
+    ASSERT_TRUE(special::MakeLink(Path("mine.txt"), Path(".t.ini.saving-link01")));
+    QStringList kept = {".t.ini.saving-link01", "mine.txt", "t.ini"};
+    if (::geteuid() == 0) {
+        const QString theirs = Path(".t.ini.saving-other1");
+        Put(theirs, "half of another user's save");
+        ASSERT_EQ(::chown(special::Native(theirs).constData(), 65534, 65534), 0);
+        kept << ".t.ini.saving-other1";
+    }
+    kept.sort();
+    IniFile ini(p);
+    ini.WriteString("S", "K", "new");
+    EXPECT_EQ(Listing(dir.path()), kept);
+    EXPECT_EQ(Get(Path("mine.txt")), QByteArray("the user's own file"));
 }
 
 // Writes go into the first section of a name, before the blank lines that end

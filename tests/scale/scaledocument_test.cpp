@@ -2,6 +2,7 @@
 #include "common/lang.h"
 #include "common/numtext.h"
 #include "scale/scaledocument.h"
+#include "tests/common/special_paths.h"
 #include "tests/support/recording_dialogs.h"
 #include <QDir>
 #include <QFile>
@@ -559,6 +560,52 @@ TEST_F(ScaleDocumentTest, CoefficientsGoToTheUserFolderWhereTheProgramFolderTake
     EXPECT_FALSE(r.coefWritten);
     EXPECT_TRUE(r.coefPath.isEmpty());
     EXPECT_GT(doc.TableCount, 0);
+}
+
+// A FIFO, a device or a folder named "scale.pol" in the program's folder is
+// never opened (a FIFO would hold the recalculation until someone reads
+// it): the coefficients go to the user's folder, and the path stays as it was.
+TEST_F(ScaleDocumentTest, CoefficientsNeverWaitOnAPathThatIsNoFile)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    SetPoints({{0, 1}, {1, 2}, {2, 5}, {3, 10}});
+    SetRange("0", "20", "1");
+    doc.ATypeIndex = 1;
+    doc.PowerIndex = 1;
+    struct Case {
+        const char *name;
+        std::function<bool(const QString &)> make;
+    };
+    const Case cases[] = {
+        {"fifo", [](const QString &p) { return special::MakeFifo(p); }},
+        {"device", [](const QString &p) { return special::MakeLink("/dev/null", p); }},
+        {"folder", [](const QString &p) { return QDir().mkpath(p); }},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString programDir = dir.filePath(QString::fromLatin1(c.name) + "/bin");
+        const QString userDir = dir.filePath(QString::fromLatin1(c.name) + "/share");
+        ASSERT_TRUE(QDir().mkpath(programDir));
+        const QString taken = QDir(programDir).filePath("scale.pol");
+        ASSERT_TRUE(c.make(taken));
+        doc.CoefDirectory = programDir;
+        doc.CoefUserDirectory = userDir;
+        RecalcReport r;
+        {
+            const special::Watchdog watchdog(c.name);
+            r = Run();
+        }
+        EXPECT_FALSE(r.Failed());
+        EXPECT_EQ(r.coefPath, QDir(userDir).filePath("scale.pol"));
+        QFile f(r.coefPath);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        EXPECT_EQ(f.readAll(), QByteArray(ParabolaCoefText));
+        EXPECT_GT(doc.TableCount, 0);
+    }
+    EXPECT_TRUE(special::IsFifo(dir.filePath("fifo/bin/scale.pol")));
+    EXPECT_TRUE(special::IsLink(dir.filePath("device/bin/scale.pol")));
+    EXPECT_TRUE(QFileInfo(dir.filePath("folder/bin/scale.pol")).isDir());
 }
 
 TEST_F(ScaleDocumentTest, PiecewiseLeavesTheFitUntouched)
