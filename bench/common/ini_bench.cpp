@@ -1,5 +1,6 @@
 // INI files of results size: 30,000 keys written in one batch and read back;
 // the reader's memory on large degenerate files.
+#include "bench/support/peakmemory.h"
 #include "common/ini.h"
 #include "common/numtext.h"
 #include <QFile>
@@ -65,26 +66,6 @@ BENCHMARK(BM_Read30000Keys)->Unit(benchmark::kMillisecond);
 } // namespace
 
 namespace {
-
-long StatusKb(const char *field)
-{
-    QFile f(QStringLiteral("/proc/self/status"));
-    if (!f.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray &line : f.readAll().split('\n'))
-        if (line.startsWith(field))
-            return line.mid(int(qstrlen(field))).trimmed().split(' ').value(0).toLong();
-    return 0;
-}
-
-// Starts a new peak at the current resident set.
-void ResetPeak()
-{
-    if (std::FILE *f = std::fopen("/proc/self/clear_refs", "w")) {
-        std::fputs("5", f);
-        std::fclose(f);
-    }
-}
 
 // A file of IniFile::MaxFileSize bytes: head once, then line over and over
 // (its number, if it holds "%1", counting up), written in small pieces so

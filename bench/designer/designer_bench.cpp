@@ -1,5 +1,6 @@
 // The window's side of a large table: recalculation with the memo's model
 // reset, the first screen of the memo, and the memory the table takes.
+#include "bench/support/peakmemory.h"
 #include "common/numtext.h"
 #include "designer/main_form.h"
 #include "designer/main_views.h"
@@ -10,27 +11,6 @@
 #include <cstdio>
 
 namespace {
-
-// Resident set now and its peak (kB), from /proc.
-long StatusKb(const char *field)
-{
-    QFile f(QStringLiteral("/proc/self/status"));
-    if (!f.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray &line : f.readAll().split('\n'))
-        if (line.startsWith(field))
-            return line.mid(int(qstrlen(field))).trimmed().split(' ').value(0).toLong();
-    return 0;
-}
-
-// Starts a new peak at the current resident set.
-void ResetPeak()
-{
-    if (std::FILE *f = std::fopen("/proc/self/clear_refs", "w")) {
-        std::fputs("5", f);
-        std::fclose(f);
-    }
-}
 
 // Twenty points on a gentle curve over 0 .. last, the bounds at its ends:
 // the table runs from 0 to last in steps of step.
