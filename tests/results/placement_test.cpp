@@ -13,16 +13,6 @@
 
 namespace {
 
-struct PlaceCase {
-    const char *name;
-    // Stored [Window] values; null: not stored.
-    const char *left, *top, *width, *height;
-    // By screen: where the shown window is.
-    std::map<QString, WindowPlace> expected;
-};
-
-void PrintTo(const PlaceCase &c, std::ostream *os) { *os << c.name; }
-
 // The offscreen platform's frame is 2 pixels on each side.
 const PlaceCase Cases[] = {
     {"FirstStart", nullptr, nullptr, nullptr, nullptr,

@@ -49,3 +49,13 @@ inline bool ShowSettled(QWidget &w)
 
 // All of rect (global coordinates) lies on the screen's available area.
 inline bool WhollyOnScreen(const QRect &rect) { return ScreenArea().contains(rect); }
+
+// A case of where a main window opens: the [Window] values stored (null: not
+// stored) and, by screen, where the shown window is.
+struct PlaceCase {
+    const char *name;
+    const char *left, *top, *width, *height;
+    std::map<QString, WindowPlace> expected;
+};
+
+inline void PrintTo(const PlaceCase &c, std::ostream *os) { *os << c.name; }
