@@ -108,15 +108,32 @@ namespace {
 // that crowds its points leaves the higher-degree directions with few digits,
 // and these keep the table's values to the last digit of a double.
 // A new direction whose share of its candidate falls to LostShare is lost in
-// the rounding of the wide arithmetic itself.
+// the rounding of the wide arithmetic itself, whose unit is WideRounding.
 #if defined(__SIZEOF_FLOAT128__)
 using Wide = __float128;
 constexpr double LostShare = 0x1p-80;
+constexpr double WideRounding = 0x1p-113;
 #else
 using Wide = long double;
 constexpr double LostShare = 0x1p-40;
+constexpr double WideRounding = 0x1p-64;
 #endif
 const Wide LostShareSquared = static_cast<Wide>(LostShare) * static_cast<Wide>(LostShare);
+// Share of the largest value the table may be off by, at worst: 13 digits.
+constexpr double KeptShare = 1e-13;
+
+Wide Abs(Wide v)
+{
+    return v < 0 ? -v : v;
+}
+
+Wide Horner(int degree, const Wide *c, Wide t)
+{
+    Wide v = c[degree];
+    for (int k = degree - 1; k >= 0; --k)
+        v = v * t + c[k];
+    return v;
+}
 
 bool Finite(Wide v)
 {
@@ -138,6 +155,43 @@ int CountDistinct(int n, const double *xs, int enough)
         }
     }
     return distinct;
+}
+
+// Whether the fit a, from the orthogonal polynomials with power coefficients
+// G and squared norms N, keeps KeptShare between the points. Each point's
+// ordinate enters the wide arithmetic with a rounding; at t a change dy of
+// the ordinates moves the fit by up to |dy| sqrt(sum_k P_k(t)^2 / N_k), which
+// at the points is at most |dy| but between tightly crowded points and a far
+// one grows past any precision: the points then do not fix the curve there.
+bool KeepsItsDigits(int m, int n, const Wide *t, const double *ys, const std::vector<Wide> &r,
+                    const std::vector<Wide> &G, const std::vector<Wide> &N, const Wide *a)
+{
+    const int p = m + 1;
+    Wide ySquares = 0, largest = 0;
+    for (int i = 0; i < n; ++i) {
+        ySquares += static_cast<Wide>(ys[i]) * ys[i];
+        largest = std::max(largest, Abs(ys[i] - r[i])); // the fit at the point
+    }
+    std::vector<Wide> sorted(t, t + n), inverseN(p);
+    std::sort(sorted.begin(), sorted.end());
+    for (int k = 0; k < p; ++k)
+        inverseN[k] = 1 / N[k];
+    Wide sensitivity = 0;
+    for (int i = 0; i + 1 < n; ++i) {
+        if (!(sorted[i] < sorted[i + 1]))
+            continue;
+        const Wide between = (sorted[i] + sorted[i + 1]) / 2;
+        largest = std::max(largest, Abs(Horner(m, a, between)));
+        Wide s = 0;
+        for (int k = 0; k < p; ++k) {
+            const Wide v = Horner(k, &G[static_cast<size_t>(k) * p], between);
+            s += v * v * inverseN[k];
+        }
+        sensitivity = std::max(sensitivity, s);
+    }
+    const Wide rounding = WideRounding, kept = KeptShare;
+    // Squared on both sides: Wide has no square root of its own.
+    return rounding * rounding * ySquares * sensitivity <= kept * kept * largest * largest;
 }
 
 // Least squares by polynomials orthogonal over the points (each new one is t
@@ -210,6 +264,8 @@ int FitOrthogonal(int m, int n, const Wide *t, const double *ys, Wide *a)
             return GaussErrSingular;
         a[j] = s;
     }
+    if (!KeepsItsDigits(m, n, t, ys, r, G, N, a))
+        return GaussErrSingular;
     return 0;
 }
 

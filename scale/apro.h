@@ -47,8 +47,10 @@ struct CentredPolynomial {
 // untouched, and reports "Gaus Error : <code>": into *message when given, else
 // in a plain message box. The fit has no unique solution, and fails with
 // GaussErrSingular, when fewer than m + 1 abscissae are apart by more than the
-// rounding of a double (two units in the last place), and for a value that is
-// not finite; a degree beyond the storage fails with GaussErrSize.
+// rounding of a double (two units in the last place), when the points crowd so
+// tightly that the rounding of the wide arithmetic could move the curve between
+// them by more than a 1e-13 share of its values, and for a value that is not
+// finite; a degree beyond the storage fails with GaussErrSize.
 bool LeastSquaresFit(int m, int n, const double *xs, const double *ys, double *coef,
                      QString *message = nullptr, CentredPolynomial *centred = nullptr);
 

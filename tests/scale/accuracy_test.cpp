@@ -256,6 +256,57 @@ TEST_P(HardFitTest, EveryRowKeepsItsDigitsAgainstTheExactFit)
 INSTANTIATE_TEST_SUITE_P(Fit, HardFitTest, ::testing::ValuesIn(FitCases()),
                          [](const ::testing::TestParamInfo<FitCase> &info) { return CaseId(info.param); });
 
+// Readings crowded so tightly at one x that the curve between them and the
+// far point hangs on the last digits of the data: a fit that even the wide
+// arithmetic cannot carry is refused, never tabulated wrong; one it can carry
+// is kept, though doubles alone could not.
+struct CrowdedReadings {
+    const char *name;
+    double at, apart;
+    int readings, degree;
+    bool linearY; // 500, 501, ... instead of the curve's values
+    bool refused;
+};
+
+void PrintTo(const CrowdedReadings &c, std::ostream *os) { *os << c.name; }
+
+class CrowdedReadingsTest : public ::testing::TestWithParam<CrowdedReadings> {};
+
+TEST_P(CrowdedReadingsTest, RefusedOrRightBetweenThePoints)
+{
+    const CrowdedReadings &c = GetParam();
+    std::vector<double> xs = {0.0}, ys = {0.0};
+    for (int k = c.readings - 1; k >= 0; --k) {
+        xs.push_back(c.at - k * c.apart);
+        ys.push_back(c.linearY ? 500.0 + (c.readings - 1 - k) : 1000.0 * (1.0 - std::exp(-xs.back() / 300.0)));
+    }
+    double coef[MatrixCapacity] = {};
+    CentredPolynomial fit;
+    QString message;
+    const bool fitted = LeastSquaresFit(c.degree, static_cast<int>(xs.size()), xs.data(), ys.data(), coef, &message, &fit);
+    EXPECT_EQ(!fitted, c.refused) << message.toStdString();
+    if (!fitted) {
+        EXPECT_EQ(message, QStringLiteral("Gaus Error : 2"));
+        return;
+    }
+    std::vector<double> grid(xs);
+    for (size_t i = 0; i + 1 < xs.size(); ++i)
+        grid.push_back(xs[i] / 2 + xs[i + 1] / 2);
+    for (int s = 0; s <= 400; ++s)
+        grid.push_back(c.at * s / 400.0);
+    ExactFit exact(c.degree, xs, ys);
+    EXPECT_GE(CorrectDigits(exact, grid, [&](double x) { return fit.Value(x); }), 13.0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Fit, CrowdedReadingsTest,
+    ::testing::Values(CrowdedReadings{"FiveTenThousandthsApartAt65535", 65535.0, 1e-4, 5, 5, false, true},
+                      CrowdedReadings{"NineThousandthsApartAt65535", 65535.0, 1e-3, 9, 9, false, true},
+                      CrowdedReadings{"FiveMillionthsApartAt1000", 1000.0, 1e-6, 5, 5, true, true},
+                      CrowdedReadings{"FiveHundredthsApartAt1000", 1000.0, 1e-2, 5, 5, false, false},
+                      CrowdedReadings{"ThreeThousandthsApartAt65535", 65535.0, 1e-3, 3, 3, false, false}),
+    [](const auto &info) { return std::string(info.param.name); });
+
 TEST(HardFit, ReferenceIsExact)
 {
     // y = 1 + x^2 on x = 0 .. 3 is its own least-squares parabola; a line

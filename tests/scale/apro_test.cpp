@@ -2,8 +2,10 @@
 #include "tests/scale/fit_reference.h"
 #include "tests/support/recording_dialogs.h"
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <cmath>
 #include <random>
+#include <vector>
 
 namespace {
 
@@ -128,6 +130,52 @@ TEST(GaussSolve, ZeroPivotIsReportedNotDividedBy)
     EXPECT_EQ(x[0], 7.0);
     EXPECT_EQ(x[1], 7.0);
 }
+
+// The normal systems of small fits, solved by the elimination itself: what
+// a caller of the solver gets for a determined fit and for too few abscissae.
+struct NormalSystemCase {
+    const char *name;
+    int m;
+    std::vector<double> xs, ys;
+    int code;
+    std::vector<double> solution; // when code is 0
+};
+
+void PrintTo(const NormalSystemCase &c, std::ostream *os) { *os << c.name; }
+
+class NormalSystemTest : public ::testing::TestWithParam<NormalSystemCase> {};
+
+TEST_P(NormalSystemTest, SolvesOrReportsSingular)
+{
+    const NormalSystemCase &c = GetParam();
+    double A[MatrixCapacity * MatrixCapacity] = {}, b[MatrixCapacity] = {};
+    BuildNormalSystem(c.m, static_cast<int>(c.xs.size()), c.xs.data(), c.ys.data(), A, b);
+    double x[MatrixCapacity];
+    std::fill(x, x + MatrixCapacity, -7.0);
+    int err = -1;
+    GaussSolve(c.m + 1, A, b, err, x);
+    ASSERT_EQ(err, c.code);
+    if (c.code != 0) {
+        for (double v : x)
+            EXPECT_EQ(v, -7.0) << "the solution is written only when solved";
+        return;
+    }
+    for (int k = 0; k <= c.m; ++k)
+        EXPECT_EQ(x[k], c.solution[k]) << "x" << k;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Apro, NormalSystemTest,
+    ::testing::Values(
+        // A = [[2, 1], [1, 1]], b = [1, 1].
+        NormalSystemCase{"LineThroughTwoPoints", 1, {0, 1}, {0, 1}, 0, {0, 1}},
+        NormalSystemCase{"ParabolaOnFourPoints", 2, {0, 1, 2, 3}, {1, 2, 5, 10}, 0, {1, 0, 1}},
+        NormalSystemCase{"DegreeZeroIsTheMean", 0, {5, 5, 9}, {1, 2, 6}, 0, {3}},
+        // The last pivot is zero with nothing to eliminate below the first.
+        NormalSystemCase{"TwoPointsAtZero", 1, {0, 0}, {0, 1}, GaussErrSingular, {}},
+        // The eliminated last row is all zeros.
+        NormalSystemCase{"PointsEqualToDegree", 2, {1, 2}, {0, 1}, GaussErrSingular, {}}),
+    [](const auto &info) { return std::string(info.param.name); });
 
 TEST(AddScaledRow, AddsTheWholeRow)
 {
