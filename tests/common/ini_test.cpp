@@ -1,7 +1,7 @@
 #include "common/ini.h"
 #include "common/numtext.h"
 #include "common/win1251.h"
-#include "tests/common/special_paths.h"
+#include "tests/common/odd_paths.h"
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>

@@ -3,7 +3,7 @@
 // results and whatever stands at the path.
 #include "results/mainform.h"
 #include "results/resfile.h"
-#include "tests/common/special_paths.h"
+#include "tests/common/odd_paths.h"
 #include "common/ini.h"
 #include "common/lang.h"
 #include "common/numtext.h"

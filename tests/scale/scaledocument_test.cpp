@@ -2,7 +2,7 @@
 #include "common/lang.h"
 #include "common/numtext.h"
 #include "scale/scaledocument.h"
-#include "tests/common/special_paths.h"
+#include "tests/common/odd_paths.h"
 #include "tests/support/recording_dialogs.h"
 #include <QDir>
 #include <QFile>

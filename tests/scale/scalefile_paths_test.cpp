@@ -2,7 +2,7 @@
 // folders and links. Nothing may wait on them, and a refusal keeps both the
 // document and whatever stands at the path.
 #include "tests/support/designer_locale.h"
-#include "tests/common/special_paths.h"
+#include "tests/common/odd_paths.h"
 #include "common/ini.h"
 #include "common/lang.h"
 #include "scale/scalefile.h"
