@@ -202,24 +202,12 @@ struct CaseTable {
 
 CaseTable Tabulate(const FitCase &c)
 {
-    numtext::SetDecimalSeparator(',');
     ScaleDocument doc;
-    doc.PointCount = static_cast<int>(c.xs.size());
-    std::copy(c.xs.begin(), c.xs.end(), doc.PointX);
-    std::copy(c.ys.begin(), c.ys.end(), doc.PointY);
-    doc.ATypeIndex = 1;
-    doc.PowerIndex = c.degree - 1;
+    LoadCase(doc, c);
     doc.ScalePwrIndex = 2;
-    doc.MinText = "-1000000000";
-    doc.MaxText = "1000000000";
-    doc.StepText = numtext::FloatToStr(c.step);
     CaseTable t;
     t.report = doc.Recalculate();
-    for (int r = 0; r < doc.TableCount; ++r)
-        if (doc.TableX[r] >= c.xs.front() && doc.TableX[r] <= c.xs.back()) {
-            t.x.push_back(doc.TableX[r]);
-            t.y.push_back(doc.TableY[r]);
-        }
+    RowsWithinPoints(doc, c, t.x, t.y);
     t.degree = doc.Degree;
     std::copy(doc.Coef, doc.Coef + CoefCapacity, t.coef);
     return t;

@@ -1,4 +1,6 @@
 #include "tests/scale/fit_reference.h"
+#include "common/numtext.h"
+#include "scale/scaledocument.h"
 #include <gmpxx.h>
 #include <algorithm>
 #include <cctype>
@@ -89,6 +91,28 @@ std::vector<FitCase> FitCases()
 }
 
 void PrintTo(const FitCase &c, std::ostream *os) { *os << c.name; }
+
+void LoadCase(ScaleDocument &doc, const FitCase &c)
+{
+    numtext::SetDecimalSeparator(',');
+    doc.PointCount = static_cast<int>(c.xs.size());
+    std::copy(c.xs.begin(), c.xs.end(), doc.PointX);
+    std::copy(c.ys.begin(), c.ys.end(), doc.PointY);
+    doc.ATypeIndex = 1;
+    doc.PowerIndex = c.degree - 1;
+    doc.MinText = "-1000000000";
+    doc.MaxText = "1000000000";
+    doc.StepText = numtext::FloatToStr(c.step);
+}
+
+void RowsWithinPoints(const ScaleDocument &doc, const FitCase &c, std::vector<double> &xs, std::vector<double> &ys)
+{
+    for (int r = 0; r < doc.TableCount; ++r)
+        if (doc.TableX[r] >= c.xs.front() && doc.TableX[r] <= c.xs.back()) {
+            xs.push_back(doc.TableX[r]);
+            ys.push_back(doc.TableY[r]);
+        }
+}
 
 std::string CaseId(const FitCase &c)
 {

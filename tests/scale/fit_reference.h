@@ -1,13 +1,15 @@
 #pragma once
-// Calibrations that strain a least-squares polynomial fit, the exact
-// least-squares polynomial of each (in rational arithmetic) to measure a fit
-// against, and a plain Householder QR in doubles as the yardstick of what
-// doubles alone give.
+// Calibrations that strain a least-squares polynomial fit, the designer's
+// document set up for one, the exact least-squares polynomial of each (in
+// rational arithmetic) to measure a fit against, and a plain Householder QR
+// in doubles as the yardstick of what doubles alone give.
 #include <functional>
 #include <iosfwd>
 #include <memory>
 #include <string>
 #include <vector>
+
+class ScaleDocument;
 
 struct FitCase {
     std::string name;
@@ -25,6 +27,13 @@ std::vector<FitCase> FitCases();
 // The case's name, for test output, and as an identifier ("minus50_1300_degree_2").
 void PrintTo(const FitCase &c, std::ostream *os);
 std::string CaseId(const FitCase &c);
+
+// The case as the designer takes it: its points, a polynomial of its degree,
+// a range no case reaches the ends of, and its step (written with the
+// designer's decimal separator, which this sets).
+void LoadCase(ScaleDocument &doc, const FitCase &c);
+// The table rows of doc from the case's first to its last point x.
+void RowsWithinPoints(const ScaleDocument &doc, const FitCase &c, std::vector<double> &xs, std::vector<double> &ys);
 
 // The least-squares polynomial of degree m through the points, exactly.
 class ExactFit {
