@@ -7,14 +7,13 @@
 #include "designer/print_table.h"
 #include "scale/scaledocument.h"
 #include "tests/support/modal_wait.h"
+#include "tests/support/pdf_pages.h"
 
 #include <QFile>
 #include <QLineEdit>
 #include <QPrintDialog>
 #include <QPrinter>
-#include <QProcess>
 #include <QRadioButton>
-#include <QRegularExpression>
 #include <QSpinBox>
 #include <QTemporaryDir>
 
@@ -66,16 +65,6 @@ TEST(PrintDialog, NamesTheJobFirstAndPrintsToTheChosenFile)
     EXPECT_TRUE(printed);
     EXPECT_TRUE(QFile::exists(target));
     EXPECT_GT(QFile(target).size(), 1000);
-}
-
-int PdfPages(const QString &pdf)
-{
-    QProcess p;
-    p.start(QStringLiteral("pdfinfo"), {pdf});
-    p.waitForFinished(30000);
-    const QRegularExpressionMatch m =
-        QRegularExpression(QStringLiteral("Pages:\\s+(\\d+)")).match(QString::fromUtf8(p.readAllStandardOutput()));
-    return m.hasMatch() ? m.captured(1).toInt() : -1;
 }
 
 // What the dialog showed of its page range when it came up.
