@@ -23,19 +23,35 @@
 
 namespace {
 
-TEST(PrintDialog, NamesTheJobFirstAndPrintsToTheChosenFile)
-{
+// Prints go through Qt's own dialogs, with the designer's decimal separator,
+// into a folder of the test's own.
+class PrintDialog : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        numtext::SetDecimalSeparator(',');
+        previous = ui::Install(&qt);
+    }
+    void TearDown() override
+    {
+        ui::Install(previous);
+        numtext::SetDecimalSeparator('.');
+    }
+
     QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    numtext::SetDecimalSeparator(',');
+    QtDialogs qt;
+    ui::Dialogs *previous = nullptr;
+};
+
+TEST_F(PrintDialog, NamesTheJobFirstAndPrintsToTheChosenFile)
+{
     ScaleDocument doc;
     doc.YNameText = "T1";
     doc.TableX = {0.5, 1, 1.5};
     doc.TableY = {1, 2, 3};
     doc.TableCount = 3;
     doc.TableStep = 0.5;
-    QtDialogs qt;
-    ui::Dialogs *previous = ui::Install(&qt);
 
     const QString target = dir.filePath("table.pdf");
     QString jobName, offered;
@@ -54,8 +70,6 @@ TEST(PrintDialog, NamesTheJobFirstAndPrintsToTheChosenFile)
     QPrinter printer(QPrinter::HighResolution);
     English = false;
     const bool printed = PrintTable(nullptr, doc, printer);
-    ui::Install(previous);
-    numtext::SetDecimalSeparator('.');
 
     EXPECT_TRUE(waiter.Done()) << waiter.Unexpected().join(" | ").toStdString();
     EXPECT_EQ(jobName, QString::fromUtf8("Шкала T1"));
@@ -100,11 +114,8 @@ bool PrintThroughDialog(const ScaleDocument &doc, QPrinter &printer, const QStri
 }
 
 // The printer stays for the run; the page range chosen in its dialog does not.
-TEST(PrintDialog, TheNextPrintOffersEveryPageAgain)
+TEST_F(PrintDialog, TheNextPrintOffersEveryPageAgain)
 {
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    numtext::SetDecimalSeparator(',');
     ScaleDocument doc;
     doc.YNameText = "T1";
     for (int i = 0; i < 300; ++i) { // two pages
@@ -113,8 +124,6 @@ TEST(PrintDialog, TheNextPrintOffersEveryPageAgain)
     }
     doc.TableCount = 300;
     doc.TableStep = 1;
-    QtDialogs qt;
-    ui::Dialogs *previous = ui::Install(&qt);
     QPrinter printer(QPrinter::HighResolution);
 
     RangeShown first, second;
@@ -125,8 +134,6 @@ TEST(PrintDialog, TheNextPrintOffersEveryPageAgain)
         w->findChild<QSpinBox *>("to")->setValue(2);
     }));
     EXPECT_TRUE(PrintThroughDialog(doc, printer, both, second));
-    ui::Install(previous);
-    numtext::SetDecimalSeparator('.');
 
     EXPECT_TRUE(first.all);
     EXPECT_EQ(first.from, 1);
