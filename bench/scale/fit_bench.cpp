@@ -3,7 +3,6 @@
 // to the last point against the exact least-squares polynomial ("digits"),
 // what a Householder QR in doubles gets on the same rows ("qr_double", 0 when
 // it finds the problem rank-deficient) and the digits required ("target").
-#include "common/numtext.h"
 #include "scale/scaledocument.h"
 #include "tests/scale/fit_reference.h"
 #include <benchmark/benchmark.h>
@@ -12,16 +11,8 @@ namespace {
 
 void FitTable(benchmark::State &state, const FitCase &c)
 {
-    numtext::SetDecimalSeparator(',');
     ScaleDocument doc;
-    doc.PointCount = static_cast<int>(c.xs.size());
-    std::copy(c.xs.begin(), c.xs.end(), doc.PointX);
-    std::copy(c.ys.begin(), c.ys.end(), doc.PointY);
-    doc.ATypeIndex = 1;
-    doc.PowerIndex = c.degree - 1;
-    doc.MinText = "-1000000000";
-    doc.MaxText = "1000000000";
-    doc.StepText = numtext::FloatToStr(c.step);
+    LoadCase(doc, c);
     for (auto _ : state) {
         RecalcReport r = doc.Recalculate();
         benchmark::DoNotOptimize(r);
@@ -31,11 +22,7 @@ void FitTable(benchmark::State &state, const FitCase &c)
         }
     }
     std::vector<double> xs, ys;
-    for (int r = 0; r < doc.TableCount; ++r)
-        if (doc.TableX[r] >= c.xs.front() && doc.TableX[r] <= c.xs.back()) {
-            xs.push_back(doc.TableX[r]);
-            ys.push_back(doc.TableY[r]);
-        }
+    RowsWithinPoints(doc, c, xs, ys);
     ExactFit exact(c.degree, c.xs, c.ys);
     size_t row = 0;
     state.counters["digits"] = CorrectDigits(exact, xs, [&](double) { return ys[row++]; });

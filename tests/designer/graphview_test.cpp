@@ -1,9 +1,8 @@
 // The graph view: the zoom box, the axis-range dialog from a right press, the
 // value readout and the fit to the table on a double click.
-#include "tests/designer/designer_util.h"
+#include "tests/designer/graph_util.h"
 #include "common/numtext.h"
 #include "designer/graphxy.h"
-#include "designer/main_views.h"
 #include <QApplication>
 #include <QComboBox>
 #include <QMouseEvent>
@@ -11,30 +10,17 @@
 
 namespace {
 
-class GraphViewTest : public DesignerTest {
+class GraphViewTest : public GraphWindowTest {
 protected:
     // A window with the graph made (by a paint) and, when asked, two points.
     TMainForm &Shown(bool withPoints = true)
     {
-        TMainForm &f = Start();
-        f.MinEdit->setText("0");
-        f.MaxEdit->setText("100");
-        if (withPoints) {
-            Add(0, 0);
-            Add(100, 50);
-        }
+        TMainForm &f = StartZeroToHundred(withPoints);
         f.grab();
         QApplication::processEvents(); // the first paint's recalculation
         EXPECT_NE(f.Graph, nullptr);
         dialogs.Clear();
         return f;
-    }
-
-    // A client position of a plot pixel.
-    QPoint OnPlot(int dx, int dy) const
-    {
-        const TPlotRect &r = form->Graph->PlotRect;
-        return {r.left + dx + form->GraphOriginX, r.top + dy + form->GraphOriginY};
     }
 
     void Send(QEvent::Type type, Qt::MouseButton button, const QPoint &pos, Qt::MouseButtons held)
@@ -58,15 +44,6 @@ protected:
         Release(p);
     }
 
-    struct Range {
-        double xMin, xMax, yMin, yMax;
-        bool operator==(const Range &) const = default;
-    };
-    Range DocRange() const
-    {
-        const ScaleDocument &d = form->Document;
-        return {d.GraphXMin, d.GraphXMax, d.GraphYMin, d.GraphYMax};
-    }
     // The value of a client position, as the graph has it now.
     std::pair<double, double> ValueAt(const QPoint &p) const
     {

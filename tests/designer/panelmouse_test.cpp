@@ -2,8 +2,7 @@
 // (through the shown window to the widget under the cursor): it belongs to
 // the panel, never to the graph's handlers of the client area; MainPanel's
 // popup opens at once.
-#include "tests/designer/designer_util.h"
-#include "designer/main_views.h"
+#include "tests/designer/graph_util.h"
 #include <QApplication>
 #include <QGroupBox>
 #include <QMenu>
@@ -12,16 +11,12 @@
 
 namespace {
 
-class PanelMouseTest : public DesignerTest {
+class PanelMouseTest : public GraphWindowTest {
 protected:
     // A shown window with two points and a zoomed range (which a fit would lose).
     TMainForm &Shown()
     {
-        TMainForm &f = Start();
-        f.MinEdit->setText("0");
-        f.MaxEdit->setText("100");
-        Add(0, 0);
-        Add(100, 50);
+        TMainForm &f = StartZeroToHundred();
         f.show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(f.windowHandle()));
         QApplication::processEvents(); // the first paint's recalculation
@@ -33,21 +28,8 @@ protected:
 
     QWindow *Window() const { return form->windowHandle(); }
     QPoint InWindow(QWidget *w, const QPoint &local) const { return w->mapTo(form.get(), local); }
-    QPoint OnPlot(int dx, int dy) const
-    {
-        const TPlotRect &r = form->Graph->PlotRect;
-        return InWindow(form->ClientArea, {r.left + dx + form->GraphOriginX, r.top + dy + form->GraphOriginY});
-    }
-
-    struct Range {
-        double xMin, xMax, yMin, yMax;
-        bool operator==(const Range &) const = default;
-    };
-    Range DocRange() const
-    {
-        const ScaleDocument &d = form->Document;
-        return {d.GraphXMin, d.GraphXMax, d.GraphYMin, d.GraphYMax};
-    }
+    // A window position of a plot pixel.
+    QPoint WindowOnPlot(int dx, int dy) const { return InWindow(form->ClientArea, OnPlot(dx, dy)); }
 
     void ClosePopup()
     {
@@ -91,14 +73,14 @@ TEST_F(PanelMouseTest, ThePlatformsEventsReachTheClientAreaWhereItIsFree)
     // press asks for the range dialog and a double click fits the range.
     TMainForm &f = Shown();
     const int forms = dialogs.formCount;
-    QTest::mousePress(Window(), Qt::RightButton, {}, OnPlot(30, 30));
-    QTest::mouseRelease(Window(), Qt::RightButton, {}, OnPlot(30, 30));
+    QTest::mousePress(Window(), Qt::RightButton, {}, WindowOnPlot(30, 30));
+    QTest::mouseRelease(Window(), Qt::RightButton, {}, WindowOnPlot(30, 30));
     EXPECT_EQ(dialogs.formCount, forms + 1);
     EXPECT_FALSE(f.PopupMenu->isVisible());
     const Range zoomed = DocRange();
-    QTest::mouseDClick(Window(), Qt::LeftButton, {}, OnPlot(30, 30));
+    QTest::mouseDClick(Window(), Qt::LeftButton, {}, WindowOnPlot(30, 30));
     EXPECT_NE(DocRange(), zoomed) << "fitted to the table";
-    QTest::mouseMove(Window(), OnPlot(40, 40));
+    QTest::mouseMove(Window(), WindowOnPlot(40, 40));
     EXPECT_FALSE(f.PosLabel->text().isEmpty()) << "the readout";
 }
 
@@ -134,13 +116,13 @@ TEST_F(PanelMouseTest, APanelKeepsItsMouseAndMainPanelsPopupOpensAtOnce)
 
         // A left press there dragged onto the plot starts no box.
         QTest::mousePress(Window(), Qt::LeftButton, {}, at);
-        QTest::mouseMove(Window(), OnPlot(50, 50));
+        QTest::mouseMove(Window(), WindowOnPlot(50, 50));
         EXPECT_FALSE(f.Zooming);
-        QTest::mouseRelease(Window(), Qt::LeftButton, {}, OnPlot(50, 50));
+        QTest::mouseRelease(Window(), Qt::LeftButton, {}, WindowOnPlot(50, 50));
         EXPECT_EQ(DocRange(), zoomed);
 
         // The readout of the plot stays while the mouse is over the panel.
-        QTest::mouseMove(Window(), OnPlot(60, 60));
+        QTest::mouseMove(Window(), WindowOnPlot(60, 60));
         const QString readout = f.PosLabel->text();
         ASSERT_FALSE(readout.isEmpty());
         QTest::mouseMove(Window(), at);

@@ -4,7 +4,6 @@
 // on two bench PC screens (1280x1024, 1366x768).
 #include "tests/designer/designer_util.h"
 #include "tests/support/window_place.h"
-#include <QSettings>
 #include <limits>
 
 namespace {
@@ -43,48 +42,20 @@ const PlaceCase Cases[] = {
       {"1366x768", {{0, 0}, {874, 764}}}}},
 };
 
-class Placement : public DesignerTest, public ::testing::WithParamInterface<PlaceCase> {
-protected:
-    void Store(const char *key, const char *value)
-    {
-        if (!value)
-            return;
-        QSettings s(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Scale"));
-        s.setValue(QStringLiteral("Window/") + QLatin1String(key), QString::fromLatin1(value));
-    }
-};
+class Placement : public DesignerTest, public ::testing::WithParamInterface<PlaceCase> {};
 
 } // namespace
 
 TEST_P(Placement, TheWindowComesBackWholeOnTheScreen)
 {
-    const PlaceCase &c = GetParam();
-    Store("Left", c.left);
-    Store("Top", c.top);
-    Store("Width", c.width);
-    Store("Height", c.height);
-    const auto expected = c.expected.find(ScreenName());
-    ASSERT_NE(expected, c.expected.end()) << "no case for the screen " << ScreenName().toStdString();
-
-    TMainForm &f = Start();
-    ASSERT_TRUE(ShowSettled(f));
-    EXPECT_EQ(PlaceOf(f), expected->second);
-    EXPECT_TRUE(WhollyOnScreen(f.frameGeometry()));
-    // The panel with the grid, the parameters and the buttons shows.
-    EXPECT_TRUE(WhollyOnScreen(QRect(f.MainPanel->mapToGlobal(QPoint(0, 0)), f.MainPanel->size())));
-    EXPECT_TRUE(WhollyOnScreen(QRect(f.BitBtn1->mapToGlobal(QPoint(0, 0)), f.BitBtn1->size())));
-
-    // What the window had at exit is what the next start finds.
-    const WindowPlace atExit = PlaceOf(f);
-    Stop();
-    QSettings s(SettingsFile(), QSettings::IniFormat);
-    EXPECT_EQ(s.value("Window/Left").toInt(), atExit.pos.x());
-    EXPECT_EQ(s.value("Window/Top").toInt(), atExit.pos.y());
-    EXPECT_EQ(s.value("Window/Width").toInt(), atExit.size.width());
-    EXPECT_EQ(s.value("Window/Height").toInt(), atExit.size.height());
-    TMainForm &again = Start();
-    ASSERT_TRUE(ShowSettled(again));
-    EXPECT_EQ(PlaceOf(again), atExit) << "nothing drifts";
+    CheckPlaceCase<TMainForm>(
+        GetParam(), QStringLiteral("Scale"), SettingsFile(), [this]() -> TMainForm & { return Start(); },
+        [this] { Stop(); },
+        [](TMainForm &f) {
+            // The panel with the grid, the parameters and the buttons shows.
+            EXPECT_TRUE(WhollyOnScreen(QRect(f.MainPanel->mapToGlobal(QPoint(0, 0)), f.MainPanel->size())));
+            EXPECT_TRUE(WhollyOnScreen(QRect(f.BitBtn1->mapToGlobal(QPoint(0, 0)), f.BitBtn1->size())));
+        });
 }
 
 INSTANTIATE_TEST_SUITE_P(Stored, Placement, ::testing::ValuesIn(Cases),

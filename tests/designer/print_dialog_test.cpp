@@ -7,14 +7,13 @@
 #include "designer/print_table.h"
 #include "scale/scaledocument.h"
 #include "tests/support/modal_wait.h"
+#include "tests/support/pdf_pages.h"
 
 #include <QFile>
 #include <QLineEdit>
 #include <QPrintDialog>
 #include <QPrinter>
-#include <QProcess>
 #include <QRadioButton>
-#include <QRegularExpression>
 #include <QSpinBox>
 #include <QTemporaryDir>
 
@@ -24,19 +23,35 @@
 
 namespace {
 
-TEST(PrintDialog, NamesTheJobFirstAndPrintsToTheChosenFile)
-{
+// Prints go through Qt's own dialogs, with the designer's decimal separator,
+// into a folder of the test's own.
+class PrintDialog : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        numtext::SetDecimalSeparator(',');
+        previous = ui::Install(&qt);
+    }
+    void TearDown() override
+    {
+        ui::Install(previous);
+        numtext::SetDecimalSeparator('.');
+    }
+
     QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    numtext::SetDecimalSeparator(',');
+    QtDialogs qt;
+    ui::Dialogs *previous = nullptr;
+};
+
+TEST_F(PrintDialog, NamesTheJobFirstAndPrintsToTheChosenFile)
+{
     ScaleDocument doc;
     doc.YNameText = "T1";
     doc.TableX = {0.5, 1, 1.5};
     doc.TableY = {1, 2, 3};
     doc.TableCount = 3;
     doc.TableStep = 0.5;
-    QtDialogs qt;
-    ui::Dialogs *previous = ui::Install(&qt);
 
     const QString target = dir.filePath("table.pdf");
     QString jobName, offered;
@@ -55,8 +70,6 @@ TEST(PrintDialog, NamesTheJobFirstAndPrintsToTheChosenFile)
     QPrinter printer(QPrinter::HighResolution);
     English = false;
     const bool printed = PrintTable(nullptr, doc, printer);
-    ui::Install(previous);
-    numtext::SetDecimalSeparator('.');
 
     EXPECT_TRUE(waiter.Done()) << waiter.Unexpected().join(" | ").toStdString();
     EXPECT_EQ(jobName, QString::fromUtf8("Шкала T1"));
@@ -66,16 +79,6 @@ TEST(PrintDialog, NamesTheJobFirstAndPrintsToTheChosenFile)
     EXPECT_TRUE(printed);
     EXPECT_TRUE(QFile::exists(target));
     EXPECT_GT(QFile(target).size(), 1000);
-}
-
-int PdfPages(const QString &pdf)
-{
-    QProcess p;
-    p.start(QStringLiteral("pdfinfo"), {pdf});
-    p.waitForFinished(30000);
-    const QRegularExpressionMatch m =
-        QRegularExpression(QStringLiteral("Pages:\\s+(\\d+)")).match(QString::fromUtf8(p.readAllStandardOutput()));
-    return m.hasMatch() ? m.captured(1).toInt() : -1;
 }
 
 // What the dialog showed of its page range when it came up.
@@ -111,11 +114,8 @@ bool PrintThroughDialog(const ScaleDocument &doc, QPrinter &printer, const QStri
 }
 
 // The printer stays for the run; the page range chosen in its dialog does not.
-TEST(PrintDialog, TheNextPrintOffersEveryPageAgain)
+TEST_F(PrintDialog, TheNextPrintOffersEveryPageAgain)
 {
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    numtext::SetDecimalSeparator(',');
     ScaleDocument doc;
     doc.YNameText = "T1";
     for (int i = 0; i < 300; ++i) { // two pages
@@ -124,8 +124,6 @@ TEST(PrintDialog, TheNextPrintOffersEveryPageAgain)
     }
     doc.TableCount = 300;
     doc.TableStep = 1;
-    QtDialogs qt;
-    ui::Dialogs *previous = ui::Install(&qt);
     QPrinter printer(QPrinter::HighResolution);
 
     RangeShown first, second;
@@ -136,8 +134,6 @@ TEST(PrintDialog, TheNextPrintOffersEveryPageAgain)
         w->findChild<QSpinBox *>("to")->setValue(2);
     }));
     EXPECT_TRUE(PrintThroughDialog(doc, printer, both, second));
-    ui::Install(previous);
-    numtext::SetDecimalSeparator('.');
 
     EXPECT_TRUE(first.all);
     EXPECT_EQ(first.from, 1);

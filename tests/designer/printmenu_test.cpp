@@ -1,6 +1,7 @@
 // The two print commands of the designer's menu: what they hand to the
 // printer, read back from the PDF the print dialog chose.
 #include "tests/designer/designer_util.h"
+#include "tests/support/pdf_pages.h"
 #include <QFile>
 #include <QLineEdit>
 #include <QPrinter>
@@ -63,16 +64,6 @@ TEST_F(PrintMenuTest, TheGraphCommandPrintsTheDescriptionAsTitle)
     form->PrintGraphikItemClick();
     ASSERT_TRUE(QFile::exists(pdf)) << dialogs.Texts().join(u'|').toStdString();
     EXPECT_TRUE(PdfText(pdf).contains(QStringLiteral("Thermocouple K")));
-}
-
-int PdfPages(const QString &pdf)
-{
-    QProcess p;
-    p.start(QStringLiteral("pdfinfo"), {pdf});
-    p.waitForFinished(30000);
-    const QRegularExpressionMatch m =
-        QRegularExpression(QStringLiteral("Pages:\\s+(\\d+)")).match(QString::fromUtf8(p.readAllStandardOutput()));
-    return m.hasMatch() ? m.captured(1).toInt() : -1;
 }
 
 // The window's printer stays for the run, but each print offers all of its

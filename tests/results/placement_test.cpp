@@ -56,13 +56,6 @@ protected:
         form.reset();
         English = false;
     }
-    void Store(const char *key, const char *value)
-    {
-        if (!value)
-            return;
-        QSettings s(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Ostrel"));
-        s.setValue(QStringLiteral("Window/") + QLatin1String(key), QString::fromLatin1(value));
-    }
     TMainForm &Start()
     {
         form = std::make_unique<TMainForm>(QStringList{QStringLiteral("Ostrel")});
@@ -78,30 +71,8 @@ protected:
 
 TEST_P(Placement, TheWindowComesBackWholeOnTheScreen)
 {
-    const PlaceCase &c = GetParam();
-    Store("Left", c.left);
-    Store("Top", c.top);
-    Store("Width", c.width);
-    Store("Height", c.height);
-    const auto expected = c.expected.find(ScreenName());
-    ASSERT_NE(expected, c.expected.end()) << "no case for the screen " << ScreenName().toStdString();
-
-    TMainForm &f = Start();
-    ASSERT_TRUE(ShowSettled(f));
-    EXPECT_EQ(PlaceOf(f), expected->second);
-    EXPECT_TRUE(WhollyOnScreen(f.frameGeometry()));
-
-    // What the window had at exit is what the next start finds.
-    const WindowPlace atExit = PlaceOf(f);
-    form.reset();
-    QSettings s(dir.filePath(QStringLiteral("Ostrel.ini")), QSettings::IniFormat);
-    EXPECT_EQ(s.value("Window/Left").toInt(), atExit.pos.x());
-    EXPECT_EQ(s.value("Window/Top").toInt(), atExit.pos.y());
-    EXPECT_EQ(s.value("Window/Width").toInt(), atExit.size.width());
-    EXPECT_EQ(s.value("Window/Height").toInt(), atExit.size.height());
-    TMainForm &again = Start();
-    ASSERT_TRUE(ShowSettled(again));
-    EXPECT_EQ(PlaceOf(again), atExit) << "nothing drifts";
+    CheckPlaceCase<TMainForm>(GetParam(), QStringLiteral("Ostrel"), dir.filePath(QStringLiteral("Ostrel.ini")),
+                              [this]() -> TMainForm & { return Start(); }, [this] { form.reset(); });
 }
 
 INSTANTIATE_TEST_SUITE_P(Stored, Placement, ::testing::ValuesIn(Cases),

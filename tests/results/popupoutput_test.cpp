@@ -8,6 +8,7 @@
 #include "results/resfile.h"
 #include "common/lang.h"
 #include "common/numtext.h"
+#include "tests/support/pdf_pages.h"
 #include "tests/support/recording_dialogs.h"
 
 #include <QAction>
@@ -37,13 +38,6 @@ QString RunTool(const QString &program, const QStringList &args)
     if (!p.waitForFinished(30000) || p.exitCode() != 0)
         return QStringLiteral("<%1 failed>").arg(program);
     return QString::fromUtf8(p.readAllStandardOutput());
-}
-
-int PdfPages(const QString &pdf)
-{
-    const QRegularExpressionMatch m =
-        QRegularExpression("Pages:\\s+(\\d+)").match(RunTool("pdfinfo", {pdf}));
-    return m.hasMatch() ? m.captured(1).toInt() : -1;
 }
 
 class PopupOutput : public ::testing::Test {

@@ -7,6 +7,7 @@
 #include "common/qtdialogs.h"
 #include "results/printresults.h"
 #include "tests/support/modal_wait.h"
+#include "tests/support/pdf_pages.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -15,25 +16,14 @@
 #include <QPageSize>
 #include <QPrintDialog>
 #include <QPrinter>
-#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QRegularExpression>
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <gtest/gtest.h>
 
 namespace {
-
-int PdfPages(const QString &pdf)
-{
-    QProcess p;
-    p.start("pdfinfo", {pdf});
-    p.waitForFinished(30000);
-    const QRegularExpressionMatch m = QRegularExpression("Pages:\\s+(\\d+)").match(QString::fromUtf8(p.readAllStandardOutput()));
-    return m.hasMatch() ? m.captured(1).toInt() : -1;
-}
 
 // 25 scale groups in one file: one page of A4, more of A6 (the statistics
 // table runs on).

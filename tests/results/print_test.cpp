@@ -4,6 +4,7 @@
 #include "common/lang.h"
 #include "common/numtext.h"
 #include "results/printresults.h"
+#include "tests/support/pdf_pages.h"
 #include "tests/support/recording_dialogs.h"
 
 #include <QCoreApplication>
@@ -589,13 +590,6 @@ QString RunTool(const QString &program, const QStringList &args)
     if (!p.waitForFinished(30000) || p.exitCode() != 0)
         return QStringLiteral("<%1 failed: %2>").arg(program, QString::fromUtf8(p.readAllStandardError()));
     return QString::fromUtf8(p.readAllStandardOutput());
-}
-
-int PdfPages(const QString &pdf)
-{
-    const QString info = RunTool("pdfinfo", {pdf});
-    const QRegularExpressionMatch m = QRegularExpression("Pages:\\s+(\\d+)").match(info);
-    return m.hasMatch() ? m.captured(1).toInt() : -1;
 }
 
 QString PdfText(const QString &pdf, int page)

@@ -16,66 +16,6 @@ namespace {
 
 using Real = long double;
 
-// Least squares in t = (x - mid) / half by Householder QR; returns the
-// coefficients in t.
-std::vector<Real> ReferenceFit(int m, const std::vector<double> &xs, const std::vector<double> &ys, Real mid, Real half)
-{
-    const int n = static_cast<int>(xs.size()), p = m + 1;
-    std::vector<std::vector<Real>> V(n, std::vector<Real>(p));
-    std::vector<Real> y(ys.begin(), ys.end());
-    for (int i = 0; i < n; ++i) {
-        Real t = (static_cast<Real>(xs[i]) - mid) / half, tp = 1;
-        for (int k = 0; k < p; ++k, tp *= t)
-            V[i][k] = tp;
-    }
-    for (int k = 0; k < p; ++k) {
-        Real norm = 0;
-        for (int i = k; i < n; ++i)
-            norm += V[i][k] * V[i][k];
-        norm = std::sqrt(norm);
-        Real alpha = V[k][k] > 0 ? -norm : norm;
-        std::vector<Real> v(n, 0);
-        for (int i = k; i < n; ++i)
-            v[i] = V[i][k];
-        v[k] -= alpha;
-        Real vv = 0;
-        for (int i = k; i < n; ++i)
-            vv += v[i] * v[i];
-        if (vv == 0)
-            continue;
-        for (int j = k; j < p; ++j) {
-            Real d = 0;
-            for (int i = k; i < n; ++i)
-                d += v[i] * V[i][j];
-            d = 2 * d / vv;
-            for (int i = k; i < n; ++i)
-                V[i][j] -= d * v[i];
-        }
-        Real d = 0;
-        for (int i = k; i < n; ++i)
-            d += v[i] * y[i];
-        d = 2 * d / vv;
-        for (int i = k; i < n; ++i)
-            y[i] -= d * v[i];
-    }
-    std::vector<Real> c(p);
-    for (int k = p - 1; k >= 0; --k) {
-        Real s = y[k];
-        for (int j = k + 1; j < p; ++j)
-            s -= V[k][j] * c[j];
-        c[k] = s / V[k][k];
-    }
-    return c;
-}
-
-Real EvalT(const std::vector<Real> &c, Real t)
-{
-    Real v = 0;
-    for (int k = static_cast<int>(c.size()) - 1; k >= 0; --k)
-        v = v * t + c[k];
-    return v;
-}
-
 struct Range {
     double lo, hi;
 };
@@ -122,12 +62,12 @@ TEST(FitAccuracy, CentredFitMatchesReferenceOnEveryRangeAndDegree)
                 QString message;
                 ASSERT_TRUE(LeastSquaresFit(m, n, c.xs.data(), c.ys.data(), coef, &message, &fit))
                     << r.lo << ".." << r.hi << " m=" << m << " " << message.toStdString();
-                std::vector<Real> ref = ReferenceFit(m, c.xs, c.ys, c.mid, c.half);
+                std::vector<Real> ref = HouseholderFit(m, c.xs, c.ys, c.mid, c.half);
                 Real worst = 0;
                 for (int s = 0; s <= 200; ++s) {
                     double x = r.lo + (r.hi - r.lo) * s / 200.0;
                     Real t = (static_cast<Real>(x) - c.mid) / c.half;
-                    worst = std::max(worst, std::fabs(fit.Value(x) - EvalT(ref, t)));
+                    worst = std::max(worst, std::fabs(fit.Value(x) - Horner(ref, t)));
                 }
                 EXPECT_LT(static_cast<double>(worst / c.yScale), 1e-9)
                     << r.lo << ".." << r.hi << " n=" << n << " m=" << m;
@@ -145,17 +85,17 @@ TEST(FitAccuracy, RawNormalEquationsAreFarOffWhereTheFitIsNot)
     BuildNormalSystem(9, 50, c.xs.data(), c.ys.data(), A, b);
     int err = 0;
     GaussSolve(10, A, b, err, raw);
-    std::vector<Real> ref = ReferenceFit(9, c.xs, c.ys, c.mid, c.half);
+    std::vector<Real> ref = HouseholderFit(9, c.xs, c.ys, c.mid, c.half);
     Real rawWorst = 0;
     for (double x : c.xs)
-        rawWorst = std::max(rawWorst, std::fabs(PolyValue(9, raw, x) - EvalT(ref, (x - c.mid) / c.half)));
+        rawWorst = std::max(rawWorst, std::fabs(PolyValue(9, raw, x) - Horner(ref, (x - c.mid) / c.half)));
     EXPECT_TRUE(err != 0 || !(rawWorst / c.yScale < 1e-3));
 
     double coef[MatrixCapacity] = {};
     CentredPolynomial fit;
     ASSERT_TRUE(LeastSquaresFit(9, 50, c.xs.data(), c.ys.data(), coef, nullptr, &fit));
     for (double x : c.xs)
-        EXPECT_NEAR(fit.Value(x), static_cast<double>(EvalT(ref, (x - c.mid) / c.half)), 1e-9 * c.yScale);
+        EXPECT_NEAR(fit.Value(x), static_cast<double>(Horner(ref, (x - c.mid) / c.half)), 1e-9 * c.yScale);
 }
 
 TEST(FitAccuracy, DocumentTableFollowsTheReferenceCurve)
@@ -176,7 +116,7 @@ TEST(FitAccuracy, DocumentTableFollowsTheReferenceCurve)
         ASSERT_FALSE(report.Failed());
         ASSERT_EQ(doc.Degree, 9);
         ASSERT_GT(doc.TableCount, 400);
-        std::vector<Real> ref = ReferenceFit(9, c.xs, c.ys, c.mid, c.half);
+        std::vector<Real> ref = HouseholderFit(9, c.xs, c.ys, c.mid, c.half);
         int compared = 0;
         for (int i = 0; i < doc.TableCount; ++i) {
             double x = doc.TableX[i];
@@ -184,7 +124,7 @@ TEST(FitAccuracy, DocumentTableFollowsTheReferenceCurve)
                 continue;
             ++compared;
             ASSERT_TRUE(std::isfinite(doc.TableY[i]));
-            EXPECT_NEAR(doc.TableY[i], static_cast<double>(EvalT(ref, (x - c.mid) / c.half)), 1e-9 * c.yScale)
+            EXPECT_NEAR(doc.TableY[i], static_cast<double>(Horner(ref, (x - c.mid) / c.half)), 1e-9 * c.yScale)
                 << "x=" << x;
         }
         EXPECT_GT(compared, 400);
@@ -202,24 +142,12 @@ struct CaseTable {
 
 CaseTable Tabulate(const FitCase &c)
 {
-    numtext::SetDecimalSeparator(',');
     ScaleDocument doc;
-    doc.PointCount = static_cast<int>(c.xs.size());
-    std::copy(c.xs.begin(), c.xs.end(), doc.PointX);
-    std::copy(c.ys.begin(), c.ys.end(), doc.PointY);
-    doc.ATypeIndex = 1;
-    doc.PowerIndex = c.degree - 1;
+    LoadCase(doc, c);
     doc.ScalePwrIndex = 2;
-    doc.MinText = "-1000000000";
-    doc.MaxText = "1000000000";
-    doc.StepText = numtext::FloatToStr(c.step);
     CaseTable t;
     t.report = doc.Recalculate();
-    for (int r = 0; r < doc.TableCount; ++r)
-        if (doc.TableX[r] >= c.xs.front() && doc.TableX[r] <= c.xs.back()) {
-            t.x.push_back(doc.TableX[r]);
-            t.y.push_back(doc.TableY[r]);
-        }
+    RowsWithinPoints(doc, c, t.x, t.y);
     t.degree = doc.Degree;
     std::copy(doc.Coef, doc.Coef + CoefCapacity, t.coef);
     return t;

@@ -1,4 +1,6 @@
 #include "tests/scale/fit_reference.h"
+#include "common/numtext.h"
+#include "scale/scaledocument.h"
 #include <gmpxx.h>
 #include <algorithm>
 #include <cctype>
@@ -89,6 +91,28 @@ std::vector<FitCase> FitCases()
 }
 
 void PrintTo(const FitCase &c, std::ostream *os) { *os << c.name; }
+
+void LoadCase(ScaleDocument &doc, const FitCase &c)
+{
+    numtext::SetDecimalSeparator(',');
+    doc.PointCount = static_cast<int>(c.xs.size());
+    std::copy(c.xs.begin(), c.xs.end(), doc.PointX);
+    std::copy(c.ys.begin(), c.ys.end(), doc.PointY);
+    doc.ATypeIndex = 1;
+    doc.PowerIndex = c.degree - 1;
+    doc.MinText = "-1000000000";
+    doc.MaxText = "1000000000";
+    doc.StepText = numtext::FloatToStr(c.step);
+}
+
+void RowsWithinPoints(const ScaleDocument &doc, const FitCase &c, std::vector<double> &xs, std::vector<double> &ys)
+{
+    for (int r = 0; r < doc.TableCount; ++r)
+        if (doc.TableX[r] >= c.xs.front() && doc.TableX[r] <= c.xs.back()) {
+            xs.push_back(doc.TableX[r]);
+            ys.push_back(doc.TableY[r]);
+        }
+}
 
 std::string CaseId(const FitCase &c)
 {
@@ -240,75 +264,12 @@ double CorrectDigits(const ExactFit &exact, const std::vector<double> &xs, const
 
 std::function<double(double)> QrInDoubles(int m, const std::vector<double> &xs, const std::vector<double> &ys)
 {
-    const int n = static_cast<int>(xs.size()), p = m + 1;
+    const int n = static_cast<int>(xs.size());
     const double lo = *std::min_element(xs.begin(), xs.end()), hi = *std::max_element(xs.begin(), xs.end());
     const double mid = lo / 2 + hi / 2, half = hi > lo ? hi / 2 - lo / 2 : 1.0;
-    std::vector<std::vector<double>> V(n, std::vector<double>(p));
-    std::vector<double> b(ys);
-    for (int i = 0; i < n; ++i) {
-        double t = (xs[i] - mid) / half, tp = 1;
-        for (int k = 0; k < p; ++k, tp *= t)
-            V[i][k] = tp;
-    }
-    std::vector<int> perm(p);
-    for (int k = 0; k < p; ++k)
-        perm[k] = k;
-    double first = 0;
-    for (int k = 0; k < p; ++k) {
-        // Column pivoting: the largest remaining column next.
-        int best = k;
-        double bestNorm = -1;
-        for (int j = k; j < p; ++j) {
-            double s = 0;
-            for (int i = k; i < n; ++i)
-                s += V[i][j] * V[i][j];
-            if (s > bestNorm) {
-                bestNorm = s;
-                best = j;
-            }
-        }
-        for (int i = 0; i < n; ++i)
-            std::swap(V[i][k], V[i][best]);
-        std::swap(perm[k], perm[best]);
-        const double norm = std::sqrt(bestNorm);
-        if (k == 0)
-            first = norm;
-        if (!(norm > n * 1.1e-16 * first))
-            return {};
-        const double alpha = V[k][k] > 0 ? -norm : norm;
-        std::vector<double> v(n, 0.0);
-        for (int i = k; i < n; ++i)
-            v[i] = V[i][k];
-        v[k] -= alpha;
-        double vv = 0;
-        for (int i = k; i < n; ++i)
-            vv += v[i] * v[i];
-        auto reflect = [&](auto &&at) {
-            double d = 0;
-            for (int i = k; i < n; ++i)
-                d += v[i] * at(i);
-            d = 2 * d / vv;
-            for (int i = k; i < n; ++i)
-                at(i) -= d * v[i];
-        };
-        for (int j = k; j < p; ++j)
-            reflect([&](int i) -> double & { return V[i][j]; });
-        reflect([&](int i) -> double & { return b[i]; });
-    }
-    std::vector<double> z(p), c(p);
-    for (int k = p - 1; k >= 0; --k) {
-        double s = b[k];
-        for (int j = k + 1; j < p; ++j)
-            s -= V[k][j] * z[j];
-        z[k] = s / V[k][k];
-    }
-    for (int k = 0; k < p; ++k)
-        c[perm[k]] = z[k];
-    return [c, mid, half](double x) {
-        const double t = (x - mid) / half;
-        double v = 0;
-        for (size_t k = c.size(); k-- > 0;)
-            v = v * t + c[k];
-        return v;
-    };
+    // A column left with no more than rounding of the first is no column.
+    std::vector<double> c = HouseholderFit(m, xs, ys, mid, half, std::optional<double>(n * 1.1e-16));
+    if (c.empty())
+        return {};
+    return [c, mid, half](double x) { return Horner(c, (x - mid) / half); };
 }

@@ -32,6 +32,13 @@ protected:
             ++doc.PointCount;
         }
     }
+    // y = 1 + x^2 at x = 0 .. 3, fitted at degree 2.
+    void SetParabola()
+    {
+        SetPoints({{0, 1}, {1, 2}, {2, 5}, {3, 10}});
+        doc.ATypeIndex = 1;
+        doc.PowerIndex = 1;
+    }
     void SetRange(const char *min, const char *max, const char *step, const char *maxErr = "1")
     {
         doc.MinText = QString::fromUtf8(min);
@@ -485,7 +492,7 @@ TEST_F(ScaleDocumentTest, UnwritableCoefficientFileIsSkipped)
     EXPECT_GT(doc.TableCount, 0);
 }
 
-// y = 1 + x^2 at x = 0 .. 3, degree 2: the coefficients 1, 0 and 1.
+// The parabola's coefficients 1, 0 and 1.
 constexpr const char *ParabolaCoefText = "2\n        1.0000000000\n        0.0000000000\n        1.0000000000\n";
 
 TEST_F(ScaleDocumentTest, ParabolaCoefficientFileByteForByte)
@@ -493,10 +500,8 @@ TEST_F(ScaleDocumentTest, ParabolaCoefficientFileByteForByte)
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     doc.CoefDirectory = dir.path();
-    SetPoints({{0, 1}, {1, 2}, {2, 5}, {3, 10}});
+    SetParabola();
     SetRange("0", "20", "1");
-    doc.ATypeIndex = 1;
-    doc.PowerIndex = 1;
     RecalcReport r = Run();
     EXPECT_FALSE(r.Failed());
     EXPECT_EQ(r.coefPath, dir.filePath("scale.pol"));
@@ -531,10 +536,8 @@ TEST_F(ScaleDocumentTest, CoefficientsGoToTheUserFolderWhereTheProgramFolderTake
     const QString userDir = dir.filePath("share/Scale");
     doc.CoefDirectory = programDir;
     doc.CoefUserDirectory = userDir;
-    SetPoints({{0, 1}, {1, 2}, {2, 5}, {3, 10}});
+    SetParabola();
     SetRange("0", "20", "1");
-    doc.ATypeIndex = 1;
-    doc.PowerIndex = 1;
     RecalcReport r = Run();
     EXPECT_FALSE(r.Failed());
     EXPECT_TRUE(r.coefWritten);
@@ -569,10 +572,8 @@ TEST_F(ScaleDocumentTest, CoefficientsNeverWaitOnAPathThatIsNoFile)
 {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
-    SetPoints({{0, 1}, {1, 2}, {2, 5}, {3, 10}});
+    SetParabola();
     SetRange("0", "20", "1");
-    doc.ATypeIndex = 1;
-    doc.PowerIndex = 1;
     struct Case {
         const char *name;
         std::function<bool(const QString &)> make;
@@ -639,10 +640,8 @@ TEST_F(ScaleDocumentTest, OutOfRangePointCountNeverOverruns)
 
 TEST_F(ScaleDocumentTest, PolynomialTableUsesTheFitAndCoefMatchesIt)
 {
-    SetPoints({{0, 1}, {1, 2}, {2, 5}, {3, 10}});
+    SetParabola();
     SetRange("-100", "100", "0,5", "0,1");
-    doc.ATypeIndex = 1;
-    doc.PowerIndex = 1;
     doc.Intervals = true;
     Run();
     ASSERT_GT(doc.TableCount, 0);
