@@ -1,19 +1,15 @@
 #include "scale/scaledocument.h"
 #include "common/cformat.h"
+#include "common/filereplace.h"
 #include "common/lang.h"
 #include "common/numeric.h"
 #include "common/numtext.h"
 #include "scale/progpoints.h"
 #include <QDir>
-#include <QFile>
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <cstdio>
-#include <fcntl.h>
 #include <new>
-#include <sys/stat.h>
-#include <unistd.h>
 
 ScaleDocument::ScaleDocument() = default;
 
@@ -127,51 +123,14 @@ std::string CoefFileText(int degree, const double *coef)
     return text;
 }
 
-namespace {
-
-bool WriteFileText(const QString &path, const std::string &text)
-{
-    const QByteArray name = QFile::encodeName(path);
-    // Only a regular file is written: opening a FIFO would wait for a reader,
-    // and opening a device may act on it. Checked again once open, should
-    // the name have changed meanwhile.
-    struct stat st;
-    if (::stat(name.constData(), &st) == 0 && !S_ISREG(st.st_mode))
-        return false;
-    const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
-    if (fd < 0)
-        return false;
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || ::ftruncate(fd, 0) != 0) {
-        ::close(fd);
-        return false;
-    }
-    std::FILE *f = ::fdopen(fd, "w");
-    if (!f) {
-        ::close(fd);
-        return false;
-    }
-    bool ok = std::fputs(text.c_str(), f) >= 0;
-    ok = std::fclose(f) == 0 && ok;
-    if (!ok)
-        std::remove(name.constData()); // no half-written coefficients
-    return ok;
-}
-
-} // namespace
-
 QString WriteCoefFile(const QString &directory, const QString &fallback, const std::string &text)
 {
     const QString name = QString::fromLatin1(CoefFileName);
-    if (!directory.isEmpty()) {
-        const QString path = QDir(directory).filePath(name);
-        if (WriteFileText(path, text))
-            return path;
-    }
-    if (!fallback.isEmpty() && QDir().mkpath(fallback)) {
-        const QString path = QDir(fallback).filePath(name);
-        if (WriteFileText(path, text))
-            return path;
-    }
+    const QByteArray bytes = QByteArray::fromStdString(text);
+    if (!directory.isEmpty() && ReplaceFile(QDir(directory).filePath(name), bytes))
+        return QDir(directory).filePath(name);
+    if (!fallback.isEmpty() && QDir().mkpath(fallback) && ReplaceFile(QDir(fallback).filePath(name), bytes))
+        return QDir(fallback).filePath(name);
     return QString();
 }
 

@@ -145,8 +145,9 @@ private:
 // one a line as "%20.10lf". A coefficient that rounds to zero has no sign.
 std::string CoefFileText(int degree, const double *coef);
 
-// Writes text as "scale.pol" into directory, or where no file can be written
-// there, into fallback, creating it when missing. The path written, or empty.
+// Writes text as "scale.pol" into directory (a whole-file replace, regular
+// files only), or where no file can be written there, into fallback, created
+// when missing. The path written, or empty.
 QString WriteCoefFile(const QString &directory, const QString &fallback, const std::string &text);
 
 // The memo row of a table row with the given decimals ("%5.0f  %.2f" style).
