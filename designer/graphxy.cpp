@@ -87,7 +87,8 @@ bool TNetSizeForm::Convert(int field, double &value) const
 
 namespace {
 
-// The graph's own rule for the bounds of one axis.
+// The graph's own rule for the bounds of one axis, on copies: the rule
+// widens equal bounds in place.
 bool Drawable(double lo, double hi) { return TNet::UsableRange(lo, hi); }
 
 } // namespace

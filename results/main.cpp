@@ -8,8 +8,8 @@
 int main(int argc, char *argv[])
 {
     // A write beyond the file-size limit fails (EFBIG) instead of ending the
-    // program with the user's work: the settings, a printed file and the
-    // coefficients file then fail as on a full disk.
+    // program with the user's work: the settings and a printed file then
+    // fail as on a full disk.
     std::signal(SIGXFSZ, SIG_IGN);
     QApplication app(argc, argv);
     // The title stays Russian in both languages: it is set before the

@@ -486,15 +486,6 @@ void PrintResults(QWidget *owner, QPrinter &printer, const ResultsData &results,
 }
 
 bool PrintPages(QWidget *owner, QPagedPaintDevice &device, const QString &deviceName,
-                const std::vector<PrintPage> &pages, int from, int to)
-{
-    std::vector<int> numbers;
-    for (int p = std::max(from, 1); p <= std::min(to, int(pages.size())); ++p)
-        numbers.push_back(p);
-    return PrintPages(owner, device, deviceName, pages, numbers);
-}
-
-bool PrintPages(QWidget *owner, QPagedPaintDevice &device, const QString &deviceName,
                 const std::vector<PrintPage> &pages, const std::vector<int> &numbers)
 {
     const int dpiY = device.logicalDpiY();

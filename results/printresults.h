@@ -165,9 +165,6 @@ PageMetrics PrinterMetrics(const QPrinter &printer);
 // naming deviceName; false then.
 bool PrintPages(QWidget *owner, QPagedPaintDevice &device, const QString &deviceName,
                 const std::vector<PrintPage> &pages, const std::vector<int> &numbers);
-// The same for pages from..to (both included).
-bool PrintPages(QWidget *owner, QPagedPaintDevice &device, const QString &deviceName,
-                const std::vector<PrintPage> &pages, int from, int to);
 
 // The file a print to PDF is offered under: the whole document name (the
 // dialog itself would cut it at its last dot, "Q5-M8 v.1.2.15 - ..." giving

@@ -35,6 +35,7 @@ struct ImportSteps {
 // After the scale-list dialog: when a scale was loaded, clears the document
 // (with its save prompt), imports ScaleBuffer, recalculates, fits the graph
 // and marks the document modified; points that do not ascend are imported
-// as they came, and a warning says why the table does not follow them. ScaleLoaded is false on every way out,
-// also when a step throws. True when a scale was imported.
+// as they came, and a warning says why the table does not follow them.
+// ScaleLoaded is false on every way out, also when a step throws. True when
+// a scale was imported.
 bool ImportLoadedScale(ScaleDocument &doc, const ImportSteps &steps);

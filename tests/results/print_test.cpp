@@ -931,7 +931,7 @@ TEST_F(PrintToPdf, PrinterThatStopsTakingPagesIsReported)
     const ResultsPageLayout layout(PageMetrics{writer.width(), writer.height(), 300, 300}, measurer);
     const std::vector<PrintPage> pages = LayoutPrint(layout, r, ChoosePrint(r, true, 0));
     ASSERT_EQ(pages.size(), 3u);
-    EXPECT_FALSE(PrintPages(nullptr, writer, "Test printer", pages, 1, 3));
+    EXPECT_FALSE(PrintPages(nullptr, writer, "Test printer", pages, {1, 2, 3}));
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0].text, "Printing stopped: the printer did not take page 3 (Test printer).");
     EXPECT_EQ(dialogs.messages[0].flags, unsigned(ui::MbOk | ui::MbIconError));
@@ -940,7 +940,7 @@ TEST_F(PrintToPdf, PrinterThatStopsTakingPagesIsReported)
 
     FailingWriter fine(dir.filePath("fine.pdf"), 99);
     fine.setResolution(300);
-    EXPECT_TRUE(PrintPages(nullptr, fine, "Test printer", pages, 2, 3));
+    EXPECT_TRUE(PrintPages(nullptr, fine, "Test printer", pages, {2, 3}));
     EXPECT_EQ(PdfPages(dir.filePath("fine.pdf")), 2);
     EXPECT_EQ(dialogs.messages.size(), 1u);
 }
