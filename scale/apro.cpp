@@ -84,24 +84,6 @@ void GaussSolve(int size, double *A, double *b, int &err, double *x)
         GaussBackSubstitute(size, A, b, x);
 }
 
-void BuildNormalSystem(int m, int n, const double *xs, const double *ys, double *A, double *b)
-{
-    double S[MatrixCapacity] = {};
-    for (int k = 0; k < 2 * m; ++k) {
-        S[k] = 0.0;
-        for (int i = 0; i < n; ++i)
-            S[k] = S[k] + IntPower(xs[i], k + 1);
-    }
-    for (int i = 0; i <= m; ++i)
-        for (int j = 0; j <= m; ++j)
-            A[i * MatrixCapacity + j] = (i + j == 0) ? static_cast<double>(n) : S[i + j - 1];
-    for (int j = 0; j <= m; ++j) {
-        b[j] = 0.0;
-        for (int i = 0; i < n; ++i)
-            b[j] = b[j] + IntPower(xs[i], j) * ys[i];
-    }
-}
-
 namespace {
 
 // The fit works in quadruple precision where the compiler has it: a calibration

@@ -1,8 +1,7 @@
 #pragma once
-// Least-squares polynomial fit, the normal system of such a fit and the Gauss
-// elimination that solves it, integer powers and polynomial values. Free
-// functions over plain arrays of doubles; failure comes back as an error code
-// or a bool.
+// Least-squares polynomial fit, the Gauss elimination that solves a normal
+// system, integer powers and polynomial values. Free functions over plain
+// arrays of doubles; failure comes back as an error code or a bool.
 #include <QString>
 
 // The normal system is kept in square storage of this many rows and columns,
@@ -53,10 +52,6 @@ struct CentredPolynomial {
 // finite; a degree beyond the storage fails with GaussErrSize.
 bool LeastSquaresFit(int m, int n, const double *xs, const double *ys, double *coef,
                      QString *message = nullptr, CentredPolynomial *centred = nullptr);
-
-// The normal system of degree m for the abscissae given (power sums of xs),
-// into A (row length MatrixCapacity) and b. m must be within 0..MaxFitDegree.
-void BuildNormalSystem(int m, int n, const double *xs, const double *ys, double *A, double *b);
 
 // Power-basis coefficients in x of a centred polynomial, expanded in
 // quadruple precision (where the compiler has it) and rounded to double once.

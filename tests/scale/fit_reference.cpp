@@ -1,5 +1,6 @@
 #include "tests/scale/fit_reference.h"
 #include "common/numtext.h"
+#include "scale/apro.h"
 #include "scale/scaledocument.h"
 #include <gmpxx.h>
 #include <algorithm>
@@ -272,4 +273,22 @@ std::function<double(double)> QrInDoubles(int m, const std::vector<double> &xs, 
     if (c.empty())
         return {};
     return [c, mid, half](double x) { return Horner(c, (x - mid) / half); };
+}
+
+void BuildNormalSystem(int m, int n, const double *xs, const double *ys, double *A, double *b)
+{
+    double S[MatrixCapacity] = {};
+    for (int k = 0; k < 2 * m; ++k) {
+        S[k] = 0.0;
+        for (int i = 0; i < n; ++i)
+            S[k] = S[k] + IntPower(xs[i], k + 1);
+    }
+    for (int i = 0; i <= m; ++i)
+        for (int j = 0; j <= m; ++j)
+            A[i * MatrixCapacity + j] = (i + j == 0) ? static_cast<double>(n) : S[i + j - 1];
+    for (int j = 0; j <= m; ++j) {
+        b[j] = 0.0;
+        for (int i = 0; i < n; ++i)
+            b[j] = b[j] + IntPower(xs[i], j) * ys[i];
+    }
 }

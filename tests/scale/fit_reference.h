@@ -166,3 +166,8 @@ std::vector<Real> HouseholderFit(int m, const std::vector<double> &xs, const std
 // t = (x - mid) / half, the curve evaluated by Horner in t; an empty function
 // when the QR finds the problem rank-deficient.
 std::function<double(double)> QrInDoubles(int m, const std::vector<double> &xs, const std::vector<double> &ys);
+
+// The normal system of degree m for the abscissae given (power sums of xs,
+// IntPower, point order), into A (row length MatrixCapacity) and b, as the
+// Gauss solver takes it. m must be within 0..MaxFitDegree.
+void BuildNormalSystem(int m, int n, const double *xs, const double *ys, double *A, double *b);
